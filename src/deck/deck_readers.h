@@ -1,0 +1,37 @@
+// The readers of the case files, run by the case loader in a fixed order.
+#pragma once
+
+#include <string>
+
+#include "deck/line_reader.h"
+
+// Loads the whole case named by state.case_folder: the dataset file table,
+// inputs.in, engine.in, boundary.in and the time line. -1 when the dataset
+// file table cannot be made, else 1.
+int get_file_info();
+
+// inputs.in: surface file name, crank flag, start and end. -1 when missing.
+int read_inputs_file();
+// engine.in: bore, stroke, conrod, rpm. 1 when all four were read, else -1.
+int read_engine_file();
+
+// boundary.in: the part and motion tables, engine roles, named files.
+int read_boundary_deck();
+
+// A motion profile file for region `region`: translation_steps and the time line.
+int read_motion_file(int region, const std::string &path);
+// A spatial value file, open and positioned after its "SPATIAL" line, into
+// point part `part`; `line` is the caller's line buffer.
+int read_spatial_file(CaseFile &file, char *line, int part);
+// An arbitrary-motion file for region `region`.
+int read_ar_motion_file(int region, const std::string &path);
+// Euler parameters of the rotation carrying the reference axes onto the
+// current axes; both matrices are completed in place.
+int get_euler_params(float reference_axes[3][3], float current_axes[3][3], float euler[4]);
+
+// Valve lift files, read only for a crank-angle time line of an engine case.
+int read_intake_lift_file();
+int read_exhaust_lift_file();
+
+// case_folder followed by a file name, cut to the path limit.
+std::string case_path(const std::string &file_name);

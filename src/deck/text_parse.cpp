@@ -1,0 +1,172 @@
+#include "deck/text_parse.h"
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+bool is_c_space(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool is_hex_digit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+}  // namespace
+
+double parse_leading_double(const char *first, const char *last, const char **stop)
+{
+    const char *p = first;
+    while (p < last && is_c_space(*p))
+        ++p;
+    bool negative = false;
+    if (p < last && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    double value = 0;
+    std::from_chars_result result{p, std::errc::invalid_argument};
+    if (last - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
+        ((last - p > 2 && is_hex_digit(p[2])) || (last - p > 3 && p[2] == '.' && is_hex_digit(p[3])))) {
+        result = std::from_chars(p + 2, last, value, std::chars_format::hex);
+    } else if (p < last && *p != '+' && *p != '-') {
+        result = std::from_chars(p, last, value, std::chars_format::general);
+    }
+    if (result.ec == std::errc::invalid_argument) {
+        if (stop)
+            *stop = first;
+        return 0.0;
+    }
+    // Out of range: from_chars leaves value untouched; strtod gives
+    // +-HUGE_VAL for overflow and a value near zero for underflow.
+    if (result.ec == std::errc::result_out_of_range) {
+        const char *q = p;
+        bool mantissa_nonzero = false;
+        while (q < result.ptr && *q != 'e' && *q != 'E' && *q != 'p' && *q != 'P') {
+            if (*q >= '1' && *q <= '9')
+                mantissa_nonzero = true;
+            ++q;
+        }
+        const char *e = q < result.ptr ? q + 1 : q;
+        bool negative_exponent = e < result.ptr && *e == '-';
+        value = (mantissa_nonzero && !negative_exponent) ? HUGE_VAL : 0.0;
+    }
+    if (stop)
+        *stop = result.ptr;
+    return negative ? -value : value;
+}
+
+double parse_leading_double(std::string_view text)
+{
+    return parse_leading_double(text.data(), text.data() + text.size());
+}
+
+float parse_float(std::string_view text)
+{
+    return static_cast<float>(parse_leading_double(text));
+}
+
+long long parse_leading_integer(const char *first, const char *last, const char **stop)
+{
+    const char *p = first;
+    while (p < last && is_c_space(*p))
+        ++p;
+    bool negative = false;
+    if (p < last && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    if (p >= last || *p < '0' || *p > '9') {
+        if (stop)
+            *stop = first;
+        return 0;
+    }
+    long long value = 0;
+    while (p < last && *p >= '0' && *p <= '9') {
+        if (value < (LLONG_MAX - 9) / 10)
+            value = value * 10 + (*p - '0');
+        else
+            value = LLONG_MAX / 2;  // far beyond any count; stays saturated below
+        ++p;
+    }
+    if (stop)
+        *stop = p;
+    return negative ? -value : value;
+}
+
+int parse_int(std::string_view text)
+{
+    long long v = parse_leading_integer(text.data(), text.data() + text.size());
+    if (v > INT_MAX)
+        return INT_MAX;
+    if (v < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(v);
+}
+
+std::vector<std::string_view> split_words(std::string_view line, bool tabs_separate)
+{
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    auto separator = [tabs_separate](char c) { return c == ' ' || (tabs_separate && c == '\t'); };
+    while (i < line.size()) {
+        while (i < line.size() && separator(line[i]))
+            ++i;
+        std::size_t start = i;
+        while (i < line.size() && !separator(line[i]))
+            ++i;
+        if (i > start)
+            words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+std::string_view word_at(std::string_view line, int n, bool tabs_separate)
+{
+    std::vector<std::string_view> words = split_words(line, tabs_separate);
+    if (n < 0 || static_cast<std::size_t>(n) >= words.size())
+        return {};
+    return words[static_cast<std::size_t>(n)];
+}
+
+bool contains(std::string_view line, std::string_view text)
+{
+    return line.find(text) != std::string_view::npos;
+}
+
+std::string quoted_name(std::string_view line)
+{
+    std::size_t open = line.find('"');
+    if (open == std::string_view::npos)
+        return {};
+    std::size_t end = line.find_first_of(" ]", open);
+    std::string_view name = line.substr(open, end == std::string_view::npos ? std::string_view::npos : end - open);
+    while (!name.empty() && name.front() == '"')
+        name.remove_prefix(1);
+    while (!name.empty() && name.back() == '"')
+        name.remove_suffix(1);
+    if (name.size() >= 2 && name[name.size() - 2] == '"')
+        name = name.substr(0, name.size() - 2);
+    return std::string(name);
+}
+
+std::string bounded(std::string_view text, std::size_t limit)
+{
+    return std::string(text.substr(0, limit));
+}
+
+void copy_text(char *dest, std::string_view text, std::size_t limit)
+{
+    std::size_t n = text.size() < limit ? text.size() : limit;
+    std::size_t stop = text.find('\0');
+    if (stop != std::string_view::npos && stop < n)
+        n = stop;
+    std::memcpy(dest, text.data(), n);
+    if (n < limit)
+        std::memset(dest + n, 0, limit - n);
+}

@@ -1,0 +1,14 @@
+// Diagnostic lines on the standard error stream.
+#pragma once
+
+#if defined(__GNUC__)
+#define DIAG_PRINTF_FORMAT(a, b) __attribute__((format(printf, a, b)))
+#else
+#define DIAG_PRINTF_FORMAT(a, b)
+#endif
+
+// Printed only while the "Console Output" pulldown is on "Debug".
+void debug_print(const char *format, ...) DIAG_PRINTF_FORMAT(1, 2);
+
+// Printed whatever the pulldown says (errors the user must see).
+void always_print(const char *format, ...) DIAG_PRINTF_FORMAT(1, 2);

@@ -1,0 +1,112 @@
+// Loading a case and describing its files to the host.
+#include <cstddef>
+#include <cstring>
+#include <ctime>
+#include <sys/stat.h>
+
+#include "deck/deck_readers.h"
+#include "deck/text_parse.h"
+#include "interface/diagnostics.h"
+#include "interface/entry_guard.h"
+#include "interface/reader_state.h"
+#include "userd_api.h"
+
+#if defined(_WIN32)
+constexpr char path_separator[] = "\\";
+// The host's record on 64-bit Windows: name at 0, 32-bit size at 256, time at 260.
+static_assert(sizeof(Z_QFILES) == 312, "dataset query record must be 312 bytes on Windows");
+static_assert(offsetof(Z_QFILES, sizeb) == 256 && offsetof(Z_QFILES, timemod) == 260, "record offsets");
+#else
+constexpr char path_separator[] = "/";
+static_assert(offsetof(Z_QFILES, sizeb) == 256, "record offsets");
+#endif
+
+namespace {
+
+// Size and modification-time text of a file; false when its status cannot be read.
+bool file_status(const std::string &path, long long &size, std::string &time_text)
+{
+#if defined(_WIN32)
+    struct _stat64 info;
+    if (_stat64(path.c_str(), &info) != 0)
+        return false;
+    __time64_t when = info.st_mtime;
+    const char *text = _ctime64(&when);
+#else
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return false;
+    std::time_t when = info.st_mtime;
+    const char *text = std::ctime(&when);
+#endif
+    size = static_cast<long long>(info.st_size);
+    time_text = text ? text : "";
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+int USERD_set_filenames(char filename_1[], char *, char the_path[], int)
+{
+    return guarded("USERD_set_filenames", Z_ERR, [&]() -> int {
+        begin_new_load();
+        state.host_file_name = bounded(filename_1 ? filename_1 : "", path_limit);
+        debug_print("USERD_set_filenames, '%s'\n", state.host_file_name.c_str());
+        state.case_folder = bounded(the_path ? the_path : "", path_limit) + path_separator;
+        return get_file_info() == -1 ? Z_ERR : Z_OK;
+    });
+}
+
+void USERD_set_server_number(int, int)
+{
+}
+
+int USERD_get_number_of_files_in_dataset(void)
+{
+    debug_print("USERD_get_number_of_files_in_dataset\n");
+    state.Num_dataset_files = state.Num_extra_files + 4;
+    debug_print("Num_dataset_files = %d\n", state.Num_dataset_files);
+    return state.Num_dataset_files;
+}
+
+int USERD_get_dataset_query_file_info(Z_QFILES *qfiles)
+{
+    return guarded("USERD_get_dataset_query_file_info", Z_ERR, [&]() -> int {
+        debug_print("USERD_get_dataset_query_file_info\n");
+        debug_print("-----Data_set files-----\n");
+        int count = state.Num_extra_files + 4;
+        for (int i = 0; i < count; ++i) {
+            std::string name;
+            if (static_cast<std::size_t>(i) < state.dataset_files.size())
+                name = state.dataset_files[static_cast<std::size_t>(i)];
+            Z_QFILES &record = qfiles[i];
+            copy_text(record.name, name, path_limit);
+            debug_print("%s\n", record.name);
+            long long size = 0;
+            std::string time_text;
+            if (file_status(name, size, time_text)) {
+#if defined(_WIN32)
+                record.sizeb = static_cast<long>(static_cast<unsigned long>(size & 0xffffffffLL));
+#else
+                record.sizeb = static_cast<long>(size);
+#endif
+                copy_text(record.timemod, time_text, Z_MAXTIMLEN - 1);
+            }
+        }
+        return Z_OK;
+    });
+}
+
+int USERD_get_changing_geometry_status(void)
+{
+    if (state.moving_liner == 1) {
+        debug_print("TRANSIENT-GEOMETRY--Z_CHANGE_COORDS\n");
+        return Z_CHANGE_COORDS;
+    }
+    debug_print("STATIC-GEOMETRY--Z_STATIC\n");
+    return Z_STATIC;
+}
+
+}  // extern "C"

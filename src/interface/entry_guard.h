@@ -1,0 +1,35 @@
+// No C++ exception may cross into the host: every entry point runs its body
+// through guarded(), which turns an escaping exception (in practice an
+// allocation that failed) into one line on standard error and the failure
+// result.
+#pragma once
+
+#include <exception>
+#include <new>
+
+#include "interface/diagnostics.h"
+
+template <typename Result, typename Body>
+Result guarded(const char *entry_point, Result on_failure, Body body) noexcept
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc &) {
+        always_print("%s: not enough memory\n", entry_point);
+    } catch (...) {
+        always_print("%s: internal error\n", entry_point);
+    }
+    return on_failure;
+}
+
+template <typename Body>
+void guarded_void(const char *entry_point, Body body) noexcept
+{
+    try {
+        body();
+    } catch (const std::bad_alloc &) {
+        always_print("%s: not enough memory\n", entry_point);
+    } catch (...) {
+        always_print("%s: internal error\n", entry_point);
+    }
+}

@@ -1,0 +1,110 @@
+// Who the reader is, and its dialog: the "Moving Liner" toggle and the
+// "Console Output" pulldown.
+#include "deck/text_parse.h"
+#include "interface/diagnostics.h"
+#include "interface/entry_guard.h"
+#include "interface/reader_state.h"
+#include "userd_api.h"
+
+namespace {
+
+const char reader_name[] = "Vortimar_input";
+const char reader_release[] = "1.05 Mar-25-2015";
+const char interface_version[] = "2.08";
+const char reader_description[] =
+    "Vortimar input reader version 1.05 Mar-25-2015\nEnter inputs.in file\n\nAll files must be in same folder\n"
+    "Units must be in meters\nFor IC engine cases - \n- intake lift filename = 'intake_lift.in'\n"
+    "- exhaust lift filename = 'exhaust_lift.in'\n";
+const char *const pulldown_entries[] = {"Normal", "Verbose", "Debug"};
+
+}  // namespace
+
+extern "C" {
+
+int USERD_get_name_of_reader(char name[Z_MAX_USERD_NAME], int *two_fields)
+{
+    debug_print("USERD_get_name_of_reader\n");
+    copy_text(name, reader_name, 20);
+    if (two_fields)
+        *two_fields = 0;
+    return Z_OK;
+}
+
+int USERD_get_reader_descrip(char descrip[Z_MAXFILENP])
+{
+    copy_text(descrip, reader_description, 254);
+    descrip[254] = '\0';
+    return Z_OK;
+}
+
+int USERD_get_reader_version(char version_number[Z_MAX_USERD_NAME])
+{
+    copy_text(version_number, interface_version, 19);
+    return Z_OK;
+}
+
+int USERD_get_reader_release(char version_number[Z_MAX_USERD_NAME])
+{
+    copy_text(version_number, reader_release, sizeof reader_release);
+    return Z_OK;
+}
+
+void USERD_set_filename_button_labels(char filename_label_1[Z_MAX_USERD_NAME], char *)
+{
+    copy_text(filename_label_1, "Set inputs.in", 19);
+}
+
+void USERD_get_extra_gui_numbers(int *num_toggles, int *num_pulldowns, int *num_fields)
+{
+    debug_print("USERD_get_extra_gui_numbers\n");
+    *num_toggles = 1;
+    *num_pulldowns = 1;
+    *num_fields = 0;
+}
+
+int USERD_get_extra_gui_defaults(char **toggle_title, int *toggle_default_status, char **pulldown_title,
+                                 int *pulldown_number_in_list, int *pulldown_default_selection,
+                                 char ***pulldown_item_strings, char **, char **)
+{
+    copy_text(toggle_title[0], "Moving Liner", Z_LEN_GUI_TITLE_STR);
+    toggle_default_status[0] = state.moving_liner;
+    copy_text(pulldown_title[0], "Console Output", Z_LEN_GUI_TITLE_STR);
+    pulldown_number_in_list[0] = 3;
+    pulldown_default_selection[0] = 0;
+    for (int i = 0; i < 3; ++i)
+        copy_text(pulldown_item_strings[0][i], pulldown_entries[i], Z_LEN_GUI_PULL_STR);
+    pulldown_item_strings[0][3][0] = '\0';
+    return Z_OK;
+}
+
+void USERD_set_extra_gui_data(int *toggle, int *pulldown, char **)
+{
+    debug_print("USERD_set_extra_gui_data\n");
+    bool was_debugging = state.debug_flag != 0;
+    state.Num_pulldowns = 1;
+    state.moving_liner = toggle ? toggle[0] : 0;
+    int choice = pulldown ? pulldown[0] : 0;
+    state.pulldown_values[0] = choice;
+    bool list_pulldowns = false;
+    switch (choice) {
+    case 0:  // Normal
+    case 1:  // Verbose: no diagnostic line depends on this level
+        state.debug_flag = 0;
+        return;
+    case 2:  // Debug
+        state.debug_flag = 1;
+        list_pulldowns = true;
+        break;
+    default:
+        list_pulldowns = was_debugging;
+        break;
+    }
+    if (list_pulldowns) {
+        always_print("\nPulldown contents \n");
+        for (int i = 0; i < state.Num_pulldowns; ++i)
+            always_print("Pulldown %d value is %d \n", i, state.pulldown_values[i]);
+        always_print("\n");
+    }
+}
+
+}  // extern "C"

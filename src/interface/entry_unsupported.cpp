@@ -1,0 +1,161 @@
+// Host features this reader does not offer: materials, species, structured
+// blocks, ghosts, borders, polyhedra, failed elements, archives. They answer
+// with fixed values.
+#include "interface/diagnostics.h"
+#include "userd_api.h"
+
+namespace {
+
+// The unavailable-feature answer shared by nine entry points.
+int unavailable_feature()
+{
+    return Z_ERR;
+}
+
+}  // namespace
+
+extern "C" {
+
+int USERD_get_matsp_info(int, int *, char **, int *, int *)
+{
+    return unavailable_feature();
+}
+
+int USERD_get_maxsize_info(int *, int **, int **)
+{
+    return unavailable_feature();
+}
+
+int USERD_get_nfaced_conn(int, int *)
+{
+    return unavailable_feature();
+}
+
+int USERD_get_nfaced_nodes_per_face(int, int *)
+{
+    return unavailable_feature();
+}
+
+int USERD_get_nsided_conn(int, int *)
+{
+    return unavailable_feature();
+}
+
+int USERD_get_number_of_species(int)
+{
+    return unavailable_feature();
+}
+
+int USERD_get_structured_reader_cinching(void)
+{
+    return unavailable_feature();
+}
+
+int USERD_get_uns_failed_params(char *, float *, float *, int *, int *, int *)
+{
+    return unavailable_feature();
+}
+
+int USERD_set_block_range_and_stride(int, int, int, int, int, int, int, int, int, int)
+{
+    return unavailable_feature();
+}
+
+int USERD_bkup(FILE *, int)
+{
+    return Z_NOT_IMPLEMENTED;
+}
+
+int USERD_get_var_value_at_specific(int, int, int, int, int, float *, int)
+{
+    return Z_NOT_IMPLEMENTED;
+}
+
+void USERD_exit_routine(void)
+{
+}
+
+void USERD_stop_part_building(void)
+{
+}
+
+int USERD_get_block_coords_by_component(int, int, float *)
+{
+    debug_print("USERD_get_block_coords_by_component\n");
+    return Z_OK;
+}
+
+int USERD_get_block_ghost_flags(int, int *)
+{
+    debug_print("USERD_get_block_ghost_flags\n");
+    return Z_OK;
+}
+
+int USERD_get_block_iblanking(int, int *)
+{
+    debug_print("USERD_get_block_iblanking\n");
+    return Z_OK;
+}
+
+int USERD_get_border_availability(int, int *)
+{
+    debug_print("USERD_get_border_availability/n");
+    return Z_ERR;
+}
+
+int USERD_get_border_elements_by_type(int, int, int **, short *, int *)
+{
+    debug_print("USERD_get_border_elements_by_type\n");
+    return Z_ERR;
+}
+
+int USERD_get_ghosts_in_block_flag(int)
+{
+    return 0;
+}
+
+int USERD_get_ghosts_in_model_flag(void)
+{
+    debug_print("USERD_get_ghosts_in_model_flag - FALSE\n");
+    return 0;
+}
+
+int USERD_get_matf_set_info(int *, char **)
+{
+    debug_print("USERD_get_matf_set_info\n");
+    return Z_OK;
+}
+
+int USERD_get_matf_var_info(int, int *, char **)
+{
+    debug_print("USERD_get_matf_var_info\n");
+    return Z_OK;
+}
+
+int USERD_get_number_of_material_sets(void)
+{
+    debug_print("USERD_get_number_of_material_sets\n");
+    debug_print("number_of_material_sets = 0\n");
+    return 0;
+}
+
+int USERD_get_number_of_materials(int)
+{
+    debug_print("USERD_get_number_of_materials\n");
+    debug_print("number_of_materials = 0");
+    return 0;
+}
+
+int USERD_load_matf_data(int, int, int, int, int *, float *)
+{
+    debug_print("USERD_load_matf_data\n");
+    return Z_OK;
+}
+
+int USERD_size_matf_data(int, int, int, int, int *)
+{
+    debug_print("USERD_size_matf_data\n");
+    return Z_OK;
+}
+
+}  // extern "C"

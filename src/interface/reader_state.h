@@ -1,0 +1,169 @@
+// The reader state: every value the reader keeps between calls lives in the one
+// `state` record below. The host calls one entry point at a time on one thread,
+// so there are no locks. A new case load starts from a clean record; only the
+// reader dialog's choices carry over (begin_new_load).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int Num_dims = 3;            // space dimensions, never changed
+constexpr int Num_timesets = 1;        // the reader offers one time set
+constexpr int geom_timeset = 1;        // the geometry belongs to it
+constexpr int node_label_flag = 1;     // node ids are given for every part
+constexpr int element_label_flag = 0;  // element ids are never given
+
+constexpr std::size_t path_limit = 254;  // longest path or file name kept
+constexpr std::size_t name_limit = 79;   // longest part or variable name kept
+constexpr int variable_file_slots = 10;  // value-file slots of a part record
+
+// Host element-type codes used by this reader.
+constexpr int element_type_point = 0;
+constexpr int element_type_triangle = 6;
+
+struct EngineParams {
+    float start = 0;   // run start: crank degrees (crank_flag 1) or seconds
+    float end = 0;     // run end, same unit
+    float bore = 0;    // metres
+    float stroke = 0;  // metres
+    float conrod = 0;  // connecting-rod length, metres
+    float rpm = 0;     // engine speed, revolutions per minute
+};
+
+// How one region moves outside engine mode. An empty vector or a false
+// has_ flag means the optional field is absent.
+struct MotionRecord {
+    int moving = 0;
+    std::vector<float> translation_steps;  // 3 floats per time step (profile file)
+    std::vector<float> arbitrary_steps;    // 7 floats per time step: x, y, z, e0..e3
+    bool has_translation_velocity = false;
+    float translation_velocity[3] = {0, 0, 0};
+    bool has_rotation = false;
+    float rotation[7] = {0, 0, 0, 0, 0, 0, 0};  // centre, axis, degrees per second
+    bool has_rotation_translation = false;
+    float rotation_translation[10] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // velocity, centre, axis, deg/s
+    bool has_arbitrary_cg = false;
+    float arbitrary_cg[3] = {0, 0, 0};
+};
+
+// One part as the host sees it: a boundary region's surface part, or a point
+// part made from a spatial value file.
+struct PartRecord {
+    // Set by the boundary deck reader.
+    std::string name;        // at most name_limit characters
+    int engine_role = -1;    // -1 none, 0 piston, 1 intake valve, 2 exhaust valve
+    std::string point_file;  // point parts: path of the spatial file
+
+    // Sizes and element kind.
+    int number_of_nodes = 0;
+    int nodes_per_element = 0;
+    int number_of_elements = 0;
+    int element_type = 0;
+    int element_type_index = 0;
+
+    // Surface parts. Every surface part carries all vertices of the surface
+    // file as its nodes; a vertex none of its triangles uses sits at (0,0,0).
+    // `coords` and `initial_coords` of a surface part are therefore not stored
+    // per part: they are computed from the shared vertex list and the part's
+    // `used_vertices` bit set (bit n-1 for vertex n), plus the liner's bottom
+    // ring below. `connectivity` holds corner k of element e at [3 * e + k].
+    std::vector<int> connectivity;
+    std::vector<std::uint64_t> used_vertices;
+
+    // Moving liner: nodes whose first-built z equals liner_min_z form the
+    // bottom ring; their current z is liner_bottom_z (all share it, since they
+    // all start from the same z).
+    bool liner_bottom_nodes_built = false;
+    float liner_min_z = 0;
+    float liner_bottom_z = 0;
+
+    // Point parts: stored node data, rewritten from point_data on each build.
+    std::vector<float> coords;  // 3 floats per node
+    std::vector<int> node_ids;
+    std::vector<float> point_data;  // per block, per point: x, y, z, value
+    int point_blocks = 0;           // blocks held in point_data
+    int point_capacity = 0;         // points per block in point_data
+
+    // Variables. A surface part has one value per per-part variable and step,
+    // the same at all its nodes: surface_values holds it for the built step,
+    // standing for node_values. Point parts keep real node_values arrays.
+    std::vector<float> constant_values;  // Num_variables entries
+    std::string variable_files[variable_file_slots];
+    std::vector<float> step_values;      // per step, per per-part variable
+    float surface_values[3] = {0, 0, 0};
+    std::vector<std::vector<float>> node_values;  // point parts: Num_variables arrays
+};
+
+struct ReaderState {
+    // Reader dialog choices (kept across loads).
+    int debug_flag = 0;
+    int moving_liner = 0;
+    int Num_pulldowns = 1;
+    int pulldown_values[1] = {0};
+
+    // Case files.
+    std::string host_file_name;
+    std::string case_folder;  // ends with the platform's path separator
+    std::string surface_file_name;
+    std::vector<std::string> dataset_files;  // 0 surface, 1 inputs.in, 2 engine.in, 3 boundary.in, 4.. named
+    int Num_extra_files = 0;
+    int Num_dataset_files = 0;
+
+    // Counts.
+    int Numparts_available = 0;
+    int Num_point_parts = 0;
+    int Num_variables = 0;
+
+    // The time line.
+    int current_timeset = 1;
+    int current_step = 0;
+    int Num_time_steps = 1;
+    std::vector<float> time_values;   // seconds; empty = not created yet
+    std::vector<float> crank_angles;  // degrees; only for a crank-angle time line
+    int crank_flag = 0;
+    EngineParams engine_params;
+    bool end_in_seconds = false;  // the run's end was converted once from crank degrees
+
+    // Valve lifts.
+    int lift_files_present = 0;
+    std::vector<float> intake_lift, exhaust_lift;  // per step
+    float intake_direction[3] = {0, 0, 0};
+    float exhaust_direction[3] = {0, 0, 0};
+
+    // Boundary deck results.
+    int engine_mode = 0;
+    int rigid_motion_present = 0;
+    int bracket_seen = 0;
+    std::vector<PartRecord> part_table;
+    std::vector<MotionRecord> motion_table;
+
+    // Variables.
+    std::vector<std::string> variable_names;
+    int total_pressure_present = 0;
+
+    // Geometry build.
+    int geometry_pending = 1;
+    int built_step = -1;
+    int default_node_count = 1000;
+    int default_element_count = 1000;
+    int surface_vertex_count = 0;  // NV of the surface file
+    std::vector<float> surface_x, surface_y, surface_z;  // vertex n at index n-1
+};
+
+extern ReaderState state;
+
+// Starts a new case load: everything back to its initial value except the
+// reader dialog's choices.
+void begin_new_load();
+
+// Number of per-part variables: Pressure, Total_Pressure when present, Temperature.
+inline int per_part_variable_count() { return state.total_pressure_present + 2; }
+
+// The entry of a per-step table (stride floats per step) for the current
+// step, or nullptr when the table has no row for it.
+const float *step_row(const std::vector<float> &table, int stride, int step);
+
+// The float at index i, or 0 when the table is shorter.
+float entry_or_zero(const std::vector<float> &table, int i);

@@ -1,0 +1,17 @@
+// Engine kinematics: the slider-crank piston, the moving liner, and the
+// relative comparison used by the rigid-body diagnostics.
+#pragma once
+
+// Crank angle of the current step in degrees: from crank_angles, or for a
+// time line in seconds 6 x rpm x time.
+float current_crank_angle();
+
+// Piston travel above bottom dead centre at the current step, in metres.
+float piston_displacement();
+
+// Moves the bottom ring of every liner part to follow the piston. Returns 1.
+int get_rigidbody_motion();
+
+// 0 when a and b agree within 5 per cent (or are both nearly 0), 1 when a is
+// the larger, -1 when b is.
+int relative_compare(float a, float b);
