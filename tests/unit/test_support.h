@@ -1,0 +1,46 @@
+// Helpers for unit tests: a case folder made in the temporary directory.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "interface/reader_state.h"
+#include "userd_api.h"
+
+#if defined(_WIN32)
+constexpr char path_separator_text[] = "\\";
+#else
+constexpr char path_separator_text[] = "/";
+#endif
+
+struct TempCase {
+    std::filesystem::path dir;
+
+    explicit TempCase(const std::string &name)
+    {
+        dir = std::filesystem::temp_directory_path() / ("vortimar_test_" + name);
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    ~TempCase()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+
+    void write(const std::string &file, const std::string &content) const
+    {
+        std::ofstream out(dir / file, std::ios::binary);
+        out << content;
+    }
+
+    // Loads the case as the host does; returns USERD_set_filenames' result.
+    int load() const
+    {
+        std::string folder = dir.string();
+        std::string file = "inputs.in";
+        std::string none;
+        return USERD_set_filenames(file.data(), none.data(), folder.data(), 0);
+    }
+};
