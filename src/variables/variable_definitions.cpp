@@ -1,0 +1,179 @@
+// The variable list, and for every boundary region the source of its
+// pressure, total pressure and temperature: a value file named in boundary.in,
+// or a constant written on the region's pressure or temperature line.
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "deck/deck_readers.h"
+#include "deck/line_reader.h"
+#include "deck/text_parse.h"
+#include "geometry/surface_file.h"
+#include "interface/diagnostics.h"
+#include "interface/reader_state.h"
+#include "variables/variables.h"
+
+namespace {
+
+// Lines looked at after a region block's start for its "velocity" line.
+constexpr int anchor_search_lines = 4;
+// The "velocity" line and the pressure and temperature lines after it.
+constexpr int value_block_lines = 3;
+
+// The names in list order: the per-part variables, then in engine cases the
+// engine constants (the lifts only when the lift files were read).
+std::vector<const char *> variable_list()
+{
+    std::vector<const char *> names{"Pressure"};
+    if (state.total_pressure_present == 1)
+        names.push_back("Total_Pressure");
+    names.push_back("Temperature");
+    if (state.engine_mode == 1) {
+        for (const char *name : {"Bore", "Stroke", "Con_rod_length", "RPM"})
+            names.push_back(name);
+        if (state.lift_files_present == 1) {
+            names.push_back("Intake_lift");
+            names.push_back("Exhaust_lift");
+        }
+        names.push_back("Piston_motion");
+        names.push_back("Crank_Angle");
+    }
+    return names;
+}
+
+// A constant beyond the variables counted for this case has no entry to go to.
+void set_constant(PartRecord &part, int index, float value)
+{
+    if (index >= 0 && static_cast<std::size_t>(index) < part.constant_values.size())
+        part.constant_values[static_cast<std::size_t>(index)] = value;
+}
+
+void set_value_file(PartRecord &part, int slot, std::string_view line)
+{
+    if (slot >= 0 && slot < variable_file_slots)
+        part.variable_files[slot] = case_path(quoted_name(line));
+}
+
+// "Ne" / "ne" (not a boundary value of this kind) anywhere on the line means 0.
+bool marks_no_value(std::string_view line)
+{
+    return contains(line, "Ne") || contains(line, "ne");
+}
+
+// The total-pressure value written in brackets after the line's keyword.
+float bracketed_value(std::string_view line)
+{
+    std::size_t blank = line.find(' ');
+    std::size_t open = line.find('[', blank == std::string_view::npos ? 0 : blank);
+    if (open == std::string_view::npos)
+        return 0.0f;
+    std::string_view inside = line.substr(open + 1);
+    std::size_t close = inside.find(']');
+    if (close != std::string_view::npos)
+        inside = inside.substr(0, close);
+    return parse_float(inside);
+}
+
+// The temperature is the last word of its line; a line without a blank is
+// read whole.
+float last_word_value(std::string_view line)
+{
+    std::size_t blank = line.rfind(' ');
+    return parse_float(blank == std::string_view::npos ? line : line.substr(blank + 1));
+}
+
+// One line of a region's value block: the pressure line, the temperature line,
+// or anything else (the "velocity" line), which is passed over.
+void read_value_line(PartRecord &part, std::string_view line)
+{
+    if (line.empty())
+        return;
+    int T = state.total_pressure_present;
+    bool quoted = contains(line, "\"");
+    if (line[0] == 'p') {
+        if (quoted)
+            set_value_file(part, contains(line, "[") ? T : 0, line);
+        else if (marks_no_value(line))
+            set_constant(part, 0, 0.0f);
+        else if (contains(line, "["))
+            set_constant(part, T, bracketed_value(line));
+        else
+            set_constant(part, 0, parse_float(word_at(line, 2, false)));
+    } else if (line[0] == 't') {
+        if (quoted)
+            set_value_file(part, T + 1, line);
+        else if (marks_no_value(line))
+            set_constant(part, T + 1, 0.0f);
+        else
+            set_constant(part, T + 1, last_word_value(line));
+    }
+}
+
+}  // namespace
+
+int get_var_file_names_and_constant_values()
+{
+    debug_print("get_var_file_names_and_constant_values\n");
+    int T = state.total_pressure_present;
+    std::size_t count = state.Num_variables > 0 ? static_cast<std::size_t>(state.Num_variables) : 0;
+
+    std::vector<const char *> names = variable_list();
+    state.variable_names.assign(count, std::string());
+    for (std::size_t i = 0; i < count && i < names.size(); ++i)
+        state.variable_names[i] = bounded(names[i], name_limit);
+
+    int surfaces = surface_part_count();
+    for (int n = 0; n < surfaces; ++n) {
+        PartRecord &part = state.part_table[static_cast<std::size_t>(n)];
+        part.constant_values.assign(count, 0.0f);
+        for (int slot = 0; slot <= T + 1; ++slot)
+            part.variable_files[slot] = "NULL";
+    }
+
+    CaseFile file;
+    if (state.dataset_files.size() < 4 || !open_case_file(file, state.dataset_files[3]))
+        return -1;
+
+    char line[line_buffer_size] = "";
+    char previous[line_buffer_size] = "";
+    read_next_line(file, line);
+    int region = 0;  // regions are counted from 1 by their block starts
+    for (;;) {
+        // A line that is not delivered leaves the buffer as it was: the scan
+        // ends at the end of the file and at two identical lines alike.
+        std::memcpy(previous, line, sizeof line);
+        read_next_line(file, line);
+        if (std::strcmp(line, previous) == 0)
+            break;
+        if (line[0] == '\0' || line[1] != '-')
+            continue;
+        ++region;
+
+        long long anchor = -1;
+        for (int i = 0; i < anchor_search_lines; ++i) {
+            long long start = case_file_tell(file);
+            read_next_line(file, line);
+            std::string_view first = word_at(line, 0, false);
+            if (first == "velocity") {
+                anchor = start;
+                break;
+            }
+            if (first == "region")
+                break;
+        }
+        if (anchor < 0)
+            continue;
+
+        // Read again from the "velocity" line: it and the two lines after it.
+        case_file_seek(file, anchor);
+        for (int i = 0; i < value_block_lines; ++i) {
+            read_next_line(file, line);
+            // Blocks beyond the deck's region count have no part to go to.
+            if (region <= surfaces)
+                read_value_line(state.part_table[static_cast<std::size_t>(region - 1)], line);
+        }
+    }
+    close_case_file(file);
+    return 1;
+}
