@@ -22,6 +22,14 @@ int allocate_variable_arrays();
 // `file` is its open spatial file, `line` the caller's line buffer. 1, or -1.
 int read_nodal_info(CaseFile &file, int part, char *line);
 
+// The record of host part number part_number (1-based), or nullptr when no
+// such part exists.
+PartRecord *host_part(int part_number);
+
+// Whether a triangle of surface part `part` uses its node `node` (0-based).
+// A surface node's coordinates are those of its vertex when used, else 0,0,0.
+bool surface_node_used(const PartRecord &part, int node);
+
 // Host copies of a part's node data (node k of the part at position k + 1).
 void copy_part_coords(const PartRecord &part, float **coord_array);
 void copy_part_node_ids(const PartRecord &part, int *nodeid_array);

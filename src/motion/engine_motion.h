@@ -6,6 +6,10 @@
 // time line in seconds 6 x rpm x time.
 float current_crank_angle();
 
+// The crank angle of the current step in radians, as the kinematics use it:
+// degrees times 0.0174532925, rounded to a float.
+float current_crank_theta();
+
 // Piston travel above bottom dead centre at the current step, in metres.
 float piston_displacement();
 

@@ -1,0 +1,219 @@
+// The surface geometry file: a header "ignored NV NT", NV vertex lines
+// "number x y z" (commas count as blanks) and NT triangle lines
+// "n1 n2 n3 region". The vertices are kept once for the whole model; each
+// surface part gets its triangles and a bit set of the vertices they use.
+#include "geometry/surface_file.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "deck/line_reader.h"
+#include "deck/text_parse.h"
+#include "geometry/part_table.h"
+#include "interface/diagnostics.h"
+#include "interface/reader_state.h"
+
+namespace {
+
+// A header may announce more vertices than the file holds lines (the missing
+// ones sit at 0,0,0). Every vertex line takes at least one byte, so a count
+// beyond the bytes left in the file is not believed, except for small counts
+// of a file that was merely cut short.
+constexpr long long short_file_vertex_allowance = 1000000;
+
+// The next line of a counted series (vertex or triangle lines). A line too
+// long to be delivered reads as the line before it, also when it is the
+// file's last line. False when the file has ended.
+bool next_counted_line(CaseFile &file, char *line)
+{
+    const long long before = case_file_tell(file);
+    if (read_line_or_end(file, line))
+        return true;
+    return case_file_tell(file) - before >= line_buffer_size - 1;
+}
+
+struct Triangle {
+    long long corner[3];
+    long long region;
+};
+
+// A vertex line: commas become blanks, then the vertex number (not used) and
+// x, y, z are read one after another, each starting where the last ended.
+void read_vertex(char *line, float &x, float &y, float &z)
+{
+    std::size_t length = std::strlen(line);
+    char *end = line + length;
+    for (char *c = line; (c = static_cast<char *>(std::memchr(c, ',', static_cast<std::size_t>(end - c))));)
+        *c++ = ' ';
+    const char *p = line;
+    parse_leading_double(p, end, &p);
+    x = static_cast<float>(parse_leading_double(p, end, &p));
+    y = static_cast<float>(parse_leading_double(p, end, &p));
+    z = static_cast<float>(parse_leading_double(p, end, &p));
+}
+
+// A triangle line: four base-10 integers; a comma ends the numbers.
+void read_triangle(const char *line, Triangle &t)
+{
+    const char *end = line + std::strlen(line);
+    const char *p = line;
+    for (long long &corner : t.corner)
+        corner = parse_leading_integer(p, end, &p);
+    t.region = parse_leading_integer(p, end, &p);
+}
+
+// True when all three corners are vertices 1..NV; otherwise *bad is the
+// first corner that is not.
+bool corners_valid(const Triangle &t, long long vertex_count, long long *bad = nullptr)
+{
+    for (long long corner : t.corner) {
+        if (corner < 1 || corner > vertex_count) {
+            if (bad)
+                *bad = corner;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool read_vertex_list(CaseFile &file, const std::string &path, char *line, long long vertex_count)
+{
+    try {
+        std::size_t n = static_cast<std::size_t>(vertex_count);
+        state.surface_x.assign(n, 0.0f);
+        state.surface_y.assign(n, 0.0f);
+        state.surface_z.assign(n, 0.0f);
+    } catch (const std::bad_alloc &) {
+        state.surface_x.clear();
+        state.surface_y.clear();
+        state.surface_z.clear();
+        always_print("%s: cannot allocate the list of %lld vertices\n", path.c_str(), vertex_count);
+        return false;
+    }
+    state.surface_vertex_count = static_cast<int>(vertex_count);
+    float *x = state.surface_x.data();
+    float *y = state.surface_y.data();
+    float *z = state.surface_z.data();
+    for (long long i = 0; i < vertex_count; ++i) {
+        if (!next_counted_line(file, line)) {
+            always_print("%s: %lld of %lld vertex lines missing; those vertices are at 0,0,0\n", path.c_str(),
+                         vertex_count - i, vertex_count);
+            break;
+        }
+        read_vertex(line, x[i], y[i], z[i]);
+    }
+    return true;
+}
+
+}  // namespace
+
+int surface_part_count()
+{
+    int count = state.Numparts_available - state.Num_point_parts;
+    int records = static_cast<int>(state.part_table.size());
+    if (count > records)
+        count = records;
+    return count < 0 ? 0 : count;
+}
+
+int read_surface_file(const std::string &path)
+{
+    CaseFile file;
+    if (!open_case_file(file, path)) {
+        always_print("Error opening file %s\n", path.c_str());
+        return -1;
+    }
+    char line[line_buffer_size] = "";
+
+    // Header: three integers, the first not used. Negative counts read as 0.
+    read_next_line(file, line);
+    const char *p = line;
+    const char *end = line + std::strlen(line);
+    parse_leading_integer(p, end, &p);
+    long long vertex_count = parse_leading_integer(p, end, &p);
+    long long triangle_count = parse_leading_integer(p, end, &p);
+    if (vertex_count < 0)
+        vertex_count = 0;
+    if (triangle_count < 0)
+        triangle_count = 0;
+
+    long long room = case_file_size(file) - case_file_tell(file);
+    if (vertex_count > INT_MAX || (vertex_count > room && vertex_count > short_file_vertex_allowance)) {
+        always_print("%s: cannot allocate the %lld vertices its header announces\n", path.c_str(), vertex_count);
+        return -1;
+    }
+    if (!read_vertex_list(file, path, line, vertex_count))
+        return -1;
+
+    // First pass over the triangle lines: count each part's triangles, so
+    // that its connectivity is allocated once at its exact size. Nothing is
+    // sized by the announced count: the loop ends with the file.
+    const int parts = surface_part_count();
+    const long long triangles_start = case_file_tell(file);
+    char line_before_triangles[line_buffer_size];
+    std::memcpy(line_before_triangles, line, sizeof line);
+    std::vector<long long> counts(static_cast<std::size_t>(parts), 0);
+    long long lines_read = 0;
+    Triangle t{};
+    for (long long i = 0; i < triangle_count; ++i) {
+        if (!next_counted_line(file, line)) {
+            always_print("%s: %lld of %lld triangle lines missing\n", path.c_str(), triangle_count - i, triangle_count);
+            break;
+        }
+        ++lines_read;
+        read_triangle(line, t);
+        long long bad = 0;
+        if (!corners_valid(t, vertex_count, &bad)) {
+            always_print("%s: triangle %lld skipped, its vertex number %lld is not between 1 and %lld\n", path.c_str(),
+                         i + 1, bad, vertex_count);
+            continue;
+        }
+        if (t.region >= 1 && t.region <= parts)
+            ++counts[static_cast<std::size_t>(t.region - 1)];
+    }
+
+    for (int i = 0; i < parts; ++i) {
+        PartRecord &part = state.part_table[static_cast<std::size_t>(i)];
+        if (counts[static_cast<std::size_t>(i)] > INT_MAX) {
+            always_print("%s: cannot allocate the triangles of part %s\n", path.c_str(), part.name.c_str());
+            return -1;
+        }
+        part.element_type = element_type_triangle;
+        part.nodes_per_element = 3;
+        part.element_type_index = 2;
+        part.number_of_nodes = static_cast<int>(vertex_count);
+        part.number_of_elements = static_cast<int>(counts[static_cast<std::size_t>(i)]);
+        if (allocate_part_arrays(part) != 1)
+            return -1;
+    }
+
+    // Second pass over the same lines: fill the connectivity and mark the
+    // vertices each part uses.
+    case_file_seek(file, triangles_start);
+    std::memcpy(line, line_before_triangles, sizeof line);
+    std::vector<int> filled(static_cast<std::size_t>(parts), 0);
+    for (long long i = 0; i < lines_read; ++i) {
+        if (!next_counted_line(file, line))
+            break;
+        read_triangle(line, t);
+        if (!corners_valid(t, vertex_count) || t.region < 1 || t.region > parts)
+            continue;
+        std::size_t r = static_cast<std::size_t>(t.region - 1);
+        PartRecord &part = state.part_table[r];
+        int e = filled[r];
+        if (e >= part.number_of_elements)
+            continue;  // the file changed between the passes
+        filled[r] = e + 1;
+        int *corners = part.connectivity.data() + 3 * static_cast<std::size_t>(e);
+        std::uint64_t *used = part.used_vertices.data();
+        for (int k = 0; k < 3; ++k) {
+            int n = static_cast<int>(t.corner[k]);
+            corners[k] = n;
+            used[static_cast<unsigned>(n - 1) >> 6] |= std::uint64_t{1} << (static_cast<unsigned>(n - 1) & 63u);
+        }
+    }
+    return 1;
+}

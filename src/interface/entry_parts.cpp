@@ -1,0 +1,106 @@
+// The host's queries on parts: their number, sizes, coordinates, node ids and
+// connectivity. Part number p is record p - 1 of the part table.
+#include "deck/text_parse.h"
+#include "geometry/part_table.h"
+#include "interface/diagnostics.h"
+#include "interface/entry_guard.h"
+#include "interface/reader_state.h"
+#include "userd_api.h"
+
+extern "C" {
+
+int USERD_get_number_of_model_parts(void)
+{
+    debug_print("USERD_get_number_of_model_parts\n");
+    debug_print("Numparts_available = %d\n", state.Numparts_available);
+    return state.Numparts_available;
+}
+
+int USERD_get_gold_part_build_info(int *part_id, int *part_types, char *part_description[Z_BUFL],
+                                   int *number_of_nodes, int *number_of_elements[Z_MAXTYPE], int **, int **)
+{
+    return guarded("USERD_get_gold_part_build_info", Z_ERR, [&]() -> int {
+        debug_print("USERD_get_gold_part_build_info\n");
+        // Built first, so the counts are right whatever the host asked before.
+        reload_all_parts();
+        const int parts = state.Numparts_available < static_cast<int>(state.part_table.size())
+                              ? state.Numparts_available
+                              : static_cast<int>(state.part_table.size());
+        for (int i = 0; i < parts; ++i) {
+            const PartRecord &part = state.part_table[static_cast<std::size_t>(i)];
+            part_id[i] = i + 1;
+            part_types[i] = Z_UNSTRUCTURED;
+            copy_text(part_description[i], bounded(part.name, name_limit), Z_BUFL);
+            number_of_nodes[i] = part.number_of_nodes;
+            if (part.element_type >= 0 && part.element_type < Z_MAXTYPE)
+                number_of_elements[i][part.element_type] = part.number_of_elements;
+        }
+        return Z_OK;
+    });
+}
+
+int USERD_get_node_label_status(void)
+{
+    return guarded("USERD_get_node_label_status", 0, []() -> int {
+        debug_print("USERD_get_node_lable_status\n");
+        reload_all_parts();
+        return node_label_flag == 1 ? 1 : 0;
+    });
+}
+
+int USERD_get_element_label_status(void)
+{
+    debug_print("USERD_get_element_label_status\n");
+    return element_label_flag == 1 ? 1 : 0;
+}
+
+int USERD_get_part_coords(int part_number, float **coord_array)
+{
+    return guarded("USERD_get_part_coords", Z_ERR, [&]() -> int {
+        debug_print("USERD_get_part_coords\n");
+        debug_print("part_number = %d\n", part_number);
+        if (!host_part(part_number))
+            return Z_ERR;
+        reload_all_parts();
+        // The build may not move records, but look the part up afresh.
+        const PartRecord *part = host_part(part_number);
+        if (!part)
+            return Z_ERR;
+        copy_part_coords(*part, coord_array);
+        return Z_OK;
+    });
+}
+
+int USERD_get_part_node_ids(int part_number, int *nodeid_array)
+{
+    debug_print("USERR_get_part_node_ids\n");
+    const PartRecord *part = host_part(part_number);
+    if (!part)
+        return Z_ERR;
+    copy_part_node_ids(*part, nodeid_array);
+    return Z_OK;
+}
+
+int USERD_get_part_elements_by_type(int part_number, int, int **conn_array)
+{
+    debug_print("USERD_get_part_elements_by_type\n");
+    const PartRecord *part = host_part(part_number);
+    if (!part)
+        return Z_ERR;
+    copy_part_elements(*part, conn_array);
+    return Z_OK;
+}
+
+int USERD_get_part_element_ids_by_type(int part_number, int, int *)
+{
+    debug_print("USERD_get_part_element_ids_by_type\n");
+    return host_part(part_number) ? Z_OK : Z_ERR;
+}
+
+int USERD_get_model_extents(float *)
+{
+    debug_print("USERD_get_model_extents\n");
+    return Z_ERR;
+}
+
+}  // extern "C"

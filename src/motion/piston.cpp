@@ -1,0 +1,37 @@
+// Slider-crank kinematics of the piston.
+#include <cmath>
+
+#include "interface/reader_state.h"
+#include "motion/engine_motion.h"
+
+namespace {
+
+// Degrees to radians, to the ten digits the engine kinematics use.
+constexpr double degrees_to_radians = 0.0174532925;
+
+}  // namespace
+
+float current_crank_angle()
+{
+    const int step = state.current_step;
+    if (!state.crank_angles.empty())
+        return entry_or_zero(state.crank_angles, step);
+    // A time line in seconds: the crank turns 6 degrees per revolution per
+    // minute every second, from 0 at time 0.
+    return static_cast<float>(6.0 * static_cast<double>(state.engine_params.rpm) *
+                              static_cast<double>(entry_or_zero(state.time_values, step)));
+}
+
+float current_crank_theta()
+{
+    return static_cast<float>(static_cast<double>(current_crank_angle()) * degrees_to_radians);
+}
+
+float piston_displacement()
+{
+    const double theta = current_crank_theta();
+    const float r = state.engine_params.stroke * 0.5f;
+    const double L = state.engine_params.conrod;
+    const double rs = r * std::sin(theta);
+    return static_cast<float>(r * std::cos(theta) + std::sqrt(L * L - rs * rs) - (L - r));
+}
