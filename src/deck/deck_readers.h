@@ -20,8 +20,12 @@ int read_boundary_deck();
 
 // A motion profile file for region `region`: translation_steps and the time line.
 int read_motion_file(int region, const std::string &path);
+// A time of a motion or arbitrary-motion file in seconds: crank degrees
+// are converted when the run is in crank angles.
+float file_time_in_seconds(float t);
 // A spatial value file, open and positioned after its "SPATIAL" line, into
-// point part `part`; `line` is the caller's line buffer.
+// point part `part`; `line` is the caller's line buffer. 1, or -1 when the
+// file's points cannot be held (the caller then drops the point part).
 int read_spatial_file(CaseFile &file, char *line, int part);
 // An arbitrary-motion file for region `region`.
 int read_ar_motion_file(int region, const std::string &path);

@@ -125,6 +125,24 @@ int read_next_line(CaseFile &file, char *dest)
     return 1;
 }
 
+long long case_file_size(CaseFile &file)
+{
+    if (!file.fp)
+        return 0;
+#if defined(_WIN32)
+    long long here = _ftelli64(file.fp);
+    _fseeki64(file.fp, 0, SEEK_END);
+    long long size = _ftelli64(file.fp);
+    _fseeki64(file.fp, here, SEEK_SET);
+#else
+    long long here = static_cast<long long>(ftello(file.fp));
+    fseeko(file.fp, 0, SEEK_END);
+    long long size = static_cast<long long>(ftello(file.fp));
+    fseeko(file.fp, static_cast<off_t>(here), SEEK_SET);
+#endif
+    return size > 0 ? size : 0;
+}
+
 bool case_file_at_end(CaseFile &file)
 {
     if (!file.fp)

@@ -41,6 +41,10 @@ void case_file_seek(CaseFile &file, long long offset);
 // line without a line end); dest is then left as it was.
 int read_next_line(CaseFile &file, char *dest);
 
+// Size of the open file in bytes (0 when it cannot be told); the reading
+// position is left as it was.
+long long case_file_size(CaseFile &file);
+
 // True when nothing more can be read from the file.
 bool case_file_at_end(CaseFile &file);
 

@@ -1,0 +1,89 @@
+// Valve lift files (intake_lift.in, exhaust_lift.in): the valve's direction
+// and a table of lift against crank angle, repeated every 720 degrees,
+// resampled onto the crank angles of the time line.
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "deck/deck_readers.h"
+#include "deck/text_parse.h"
+#include "deck/value_table.h"
+#include "interface/diagnostics.h"
+#include "interface/reader_state.h"
+
+namespace {
+
+// Reads one lift file into the per-step lifts and the direction.
+// print_steps: write each step's lift in debug output.
+int read_lift_file(const char *file_name, std::vector<float> &lift, float direction[3], bool print_steps)
+{
+    std::string path = case_path(file_name);
+    debug_print("reading --> %s\n", path.c_str());
+    std::size_t steps = state.Num_time_steps > 0 ? static_cast<std::size_t>(state.Num_time_steps) : 0;
+    lift.assign(steps, 0.0f);
+    CaseFile file;
+    if (!open_case_file(file, path)) {
+        always_print("Error opening file %s\n", path.c_str());
+        return -1;
+    }
+
+    // Direction line: the first word begins with "direction"; components
+    // that are not there read as 0.
+    for (int k = 0; k < Num_dims; ++k)
+        direction[k] = 0.0f;
+    char line[line_buffer_size] = "";
+    while (read_line_or_end(file, line)) {
+        std::vector<std::string_view> words = split_words(line, true);
+        if (!words.empty() && words[0].substr(0, 9) == "direction") {
+            for (std::size_t k = 0; k < static_cast<std::size_t>(Num_dims); ++k)
+                direction[k] = k + 1 < words.size() ? parse_float(words[k + 1]) : 0.0f;
+            break;
+        }
+    }
+
+    // Unit line: whichever word it holds, the angles are crank degrees.
+    bool unit_found = false;
+    while (!unit_found && read_line_or_end(file, line))
+        unit_found = contains(line, "crank") || contains(line, "second");
+
+    // Rows until the file ends, a line repeats the one before, or a line has
+    // fewer than two words.
+    ValueTable table;
+    while (unit_found) {
+        std::string kept = line;
+        if (read_next_line(file, line) != 1 || kept == line)
+            break;
+        std::vector<std::string_view> words = split_words(line, true);
+        if (words.size() < 2)
+            break;
+        table.x.push_back(parse_float(words[0]));
+        table.y.push_back(parse_float(words[1]));
+    }
+    close_case_file(file);
+
+    // A table of fewer than two rows has no interval and no period: it covers
+    // nothing and every lift stays 0.
+    bool covering = false;
+    if (table.x.size() >= 2 && !state.crank_angles.empty())
+        covering = place_on_crank_range(table, state.crank_angles.front(), state.crank_angles.back());
+    for (std::size_t i = 0; i < steps; ++i) {
+        float value = 0.0f;
+        if (covering && i < state.crank_angles.size() && look_up(table, state.crank_angles[i], value))
+            lift[i] = value;
+        if (print_steps)
+            debug_print("intake_lift[%d] = %f\n", static_cast<int>(i), static_cast<double>(lift[i]));
+    }
+    return 1;
+}
+
+}  // namespace
+
+int read_intake_lift_file()
+{
+    return read_lift_file("intake_lift.in", state.intake_lift, state.intake_direction, true);
+}
+
+int read_exhaust_lift_file()
+{
+    return read_lift_file("exhaust_lift.in", state.exhaust_lift, state.exhaust_direction, false);
+}

@@ -1,0 +1,147 @@
+// Motion profile files: a region's translation x, y, z against time, one row
+// per line after a header that ends with the line naming the unit ("crank"
+// or "second"). A file of 51 rows or more gives the case its time line; a
+// shorter one is resampled onto 51 equal steps over the run.
+#include <string_view>
+#include <vector>
+
+#include "deck/deck_readers.h"
+#include "deck/text_parse.h"
+#include "deck/value_table.h"
+#include "interface/diagnostics.h"
+#include "interface/reader_state.h"
+
+namespace {
+
+constexpr std::size_t resampled_steps = 51;
+
+// Reads past the header; false when the file ends before the unit line.
+bool skip_motion_header(CaseFile &file, char *line)
+{
+    while (read_line_or_end(file, line)) {
+        if (contains(line, "crank") || contains(line, "second"))
+            return true;
+    }
+    return false;
+}
+
+// The next row: time (seconds) and x, y, z. False at the end of the rows:
+// no further line, or a line with fewer than two words.
+bool read_motion_row(CaseFile &file, char *line, float row[4])
+{
+    if (read_next_line(file, line) != 1)
+        return false;
+    std::vector<std::string_view> words = split_words(line, true);
+    if (words.size() < 2)
+        return false;
+    row[0] = file_time_in_seconds(parse_float(words[0]));
+    for (std::size_t k = 1; k < 4; ++k)
+        row[k] = k < words.size() ? parse_float(words[k]) : 0.0f;
+    return true;
+}
+
+void grow_to(std::vector<float> &table, std::size_t entries)
+{
+    if (table.size() < entries)
+        table.resize(entries, 0.0f);
+}
+
+}  // namespace
+
+float file_time_in_seconds(float t)
+{
+    if (state.crank_flag == 1)
+        return t / 360.0f * (60.0f / state.engine_params.rpm);
+    return t;
+}
+
+int read_motion_file(int region, const std::string &path)
+{
+    debug_print("  read_motion_file\n");
+    if (region < 0 || static_cast<std::size_t>(region) >= state.motion_table.size())
+        return -1;
+    MotionRecord &motion = state.motion_table[static_cast<std::size_t>(region)];
+    std::size_t capacity = resampled_steps;
+    motion.translation_steps.assign(capacity * 3, 0.0f);
+    if (state.Num_time_steps == 1 && state.time_values.empty())
+        state.time_values.assign(capacity, 0.0f);
+
+    CaseFile file;
+    if (!open_case_file(file, path)) {
+        always_print("Error opening file %s\n", path.c_str());
+        return -1;
+    }
+    debug_print("reading --> %s\n", path.c_str());
+
+    // First pass: the rows as they stand, times in seconds. Whatever an
+    // earlier file left in time_values, it is made long enough here.
+    char line[line_buffer_size] = "";
+    std::size_t n = 0;
+    if (skip_motion_header(file, line)) {
+        grow_to(state.time_values, capacity);
+        for (;; ++n) {
+            if (n + 5 > capacity) {
+                capacity += 10;
+                grow_to(state.time_values, capacity);
+                grow_to(motion.translation_steps, capacity * 3);
+            }
+            float row[4];
+            if (!read_motion_row(file, line, row))
+                break;
+            state.time_values[n] = row[0];
+            for (std::size_t k = 0; k < 3; ++k)
+                motion.translation_steps[n * 3 + k] = row[k + 1];
+            debug_print("\n");
+        }
+    }
+    if (n >= resampled_steps) {
+        state.Num_time_steps = static_cast<int>(n);
+        return 1;
+    }
+
+    // Too few rows for a time line of their own: 51 equal steps over the run.
+    state.Num_variables = 2;
+    state.Num_time_steps = static_cast<int>(resampled_steps);
+    EngineParams &p = state.engine_params;
+    if (state.crank_flag == 1) {
+        p.start = 0.0f;
+        if (!state.end_in_seconds)
+            p.end = 60.0f / p.rpm * p.end / 360.0f;
+        state.end_in_seconds = true;
+    }
+    std::vector<float> times(resampled_steps, 0.0f);
+    times[0] = p.start;
+    float spacing = (p.end - p.start) / 50.0f;
+    for (std::size_t k = 1; k < resampled_steps; ++k)
+        times[k] = static_cast<float>(k) * spacing + p.start;
+
+    // The rows once more, as columns; the first pass read exactly these
+    // rows from the file.
+    std::vector<float> row_time(state.time_values.begin(), state.time_values.begin() + static_cast<long>(n));
+    std::vector<float> row_value[3];
+    for (std::size_t k = 0; k < 3; ++k) {
+        row_value[k].resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            row_value[k][i] = motion.translation_steps[i * 3 + k];
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        debug_print("%f\t%f\t%f\t%f\t\n", static_cast<double>(row_time[i]), static_cast<double>(row_value[0][i]),
+                    static_cast<double>(row_value[1][i]), static_cast<double>(row_value[2][i]));
+    state.time_values = std::move(times);
+
+    // Each step takes the row at its time or the line between the rows
+    // around it; a step before the first row keeps what it holds.
+    for (std::size_t s = 0; s < resampled_steps && n > 0; ++s) {
+        float t = state.time_values[s];
+        RowMatch m = find_row(row_time.data(), n, t);
+        for (std::size_t k = 0; k < 3; ++k) {
+            const std::vector<float> &v = row_value[k];
+            if (m.kind == RowMatch::exact)
+                motion.translation_steps[s * 3 + k] = v[m.row];
+            else if (m.kind == RowMatch::between)
+                motion.translation_steps[s * 3 + k] =
+                    interpolate_between(row_time[m.row - 1], v[m.row - 1], row_time[m.row], v[m.row], t);
+        }
+    }
+    return 1;
+}

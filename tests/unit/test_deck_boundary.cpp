@@ -1,0 +1,158 @@
+// The boundary deck: regions, engine marks, motions, named files and point
+// parts, loaded through the case loader.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "test_support.h"
+
+namespace {
+
+const char seconds_inputs[] = "case\n\"surface.dat\" geometry\n0 crank_flag\n0\n2\n";
+const char engine_file[] = "engine\n#\n0.08 bore\n0.09 stroke\n0.14 conrod\n1200 rpm\n";
+
+void load_deck(const TempCase &c, const std::string &deck, const char *inputs = seconds_inputs)
+{
+    c.write("inputs.in", inputs);
+    c.write("engine.in", engine_file);
+    c.write("boundary.in", deck);
+    ASSERT_EQ(c.load(), Z_OK);
+    ASSERT_EQ(state.part_table.size(), static_cast<std::size_t>(state.Numparts_available));
+    ASSERT_EQ(state.motion_table.size(), state.part_table.size());
+}
+
+std::string extra_file(int k)
+{
+    return state.dataset_files[static_cast<std::size_t>(3 + k)];
+}
+
+}  // namespace
+
+TEST(DeckBoundary, RegionsMotionsAndNamedFiles)
+{
+    TempCase c("deck_motions");
+    c.write("prof.dat", "p\nt (second)\n0 0 0 0\n2 4 0 0\n");
+    load_deck(c, "deck title\n# regions\n4 regions\n"
+                 "--\n1  intake port  \n MOVING RT\nr  skipped\nv w 1 2 3 4 5 6 7 8 9 10\n"
+                 "--\n2 wall\nMOVING RO\nv w \"prof.dat\",\n"
+                 "--\n3 slider\nMOVING TR\nv w \"prof.dat\" [\n"
+                 "--\n4 belt\nMOVING Trans\nv w 0.5 0 -1\n");
+    EXPECT_EQ(state.Numparts_available, 4);
+    EXPECT_EQ(state.part_table[0].name, "intake port");
+    const MotionRecord &rt = state.motion_table[0];
+    ASSERT_TRUE(rt.has_rotation_translation);
+    EXPECT_EQ(rt.rotation_translation[0], 1.0f);
+    EXPECT_EQ(rt.rotation_translation[9], 10.0f);
+    EXPECT_FALSE(state.motion_table[1].has_rotation);  // a quoted value line gives no rotation
+    EXPECT_EQ(state.motion_table[1].moving, 0);
+    EXPECT_EQ(state.motion_table[2].moving, 1);
+    EXPECT_EQ(state.motion_table[2].translation_steps[25 * 3], 2.0f);  // t = 1 of 0..2
+    EXPECT_EQ(state.motion_table[3].translation_velocity[0], 0.5f);
+    EXPECT_EQ(state.motion_table[3].translation_velocity[2], -1.0f);
+    EXPECT_EQ(state.rigid_motion_present, 1);
+    EXPECT_EQ(state.bracket_seen, 1);
+    EXPECT_EQ(state.engine_mode, 0);
+    // The profile was named on three lines: listed once, without its comma.
+    EXPECT_EQ(state.Num_extra_files, 1);
+    EXPECT_EQ(extra_file(1), (c.dir / "prof.dat").string());
+    EXPECT_EQ(state.Num_time_steps, 51);
+}
+
+TEST(DeckBoundary, SpatialFilesBecomePointParts)
+{
+    TempCase c("deck_spatial");
+    std::string blocks = "0.0 second time\nx y z pressure\n0 0 0 1\n1 0 0 2\n\n"
+                         "0.5\nx y z p\n0 0 1 3\n1 0 1 4\n\n"
+                         "1.5\n0 0 2 5\n1 0 2 6\n\n";
+    c.write("in.dat", "SPATIAL\n" + blocks);
+    std::string twelve = "SPATIAL\nsecond\nx y z t\n0 0 0 0\n\n";
+    for (int b = 1; b < 12; ++b)
+        twelve += std::to_string(b) + "\n" + std::to_string(b) + " 0 0 7\n\n";
+    c.write("out.dat", twelve);
+    load_deck(c, "t\n#\n2 regions\n--\n1 inlet\n\"in.dat\"\n--\n2 outlet\n\"out.dat\"\n");
+    EXPECT_EQ(state.Numparts_available, 4);
+    EXPECT_EQ(state.Num_point_parts, 2);
+    const PartRecord &in = state.part_table[2];
+    EXPECT_EQ(in.name, "inlet_Points");
+    EXPECT_EQ(in.number_of_nodes, 2);
+    EXPECT_EQ(in.point_file, (c.dir / "in.dat").string());
+    std::size_t cap = static_cast<std::size_t>(in.point_capacity);
+    EXPECT_EQ(in.point_data[((2 * cap) + 1) * 4 + 2], 2.0f);  // block 2, point 1, z
+    EXPECT_EQ(in.point_data[((1 * cap) + 0) * 4 + 3], 3.0f);
+    const PartRecord &out = state.part_table[3];
+    EXPECT_EQ(out.name, "outlet_Points");
+    EXPECT_GE(out.point_blocks, 12);
+    EXPECT_EQ(out.point_data[((11 * static_cast<std::size_t>(out.point_capacity)) + 0) * 4], 11.0f);
+    // The last spatial file sets the time line: twelve blocks.
+    EXPECT_EQ(state.Num_time_steps, 12);
+    EXPECT_EQ(state.time_values[11], 11.0f);
+    EXPECT_EQ(state.Num_extra_files, 2);
+}
+
+TEST(DeckBoundary, RegionCountsAndMarksWithoutRegion)
+{
+    TempCase c("deck_counts");
+    c.write("s.dat", "SPATIAL\nsecond\nx y z p\n1 2 3 4\n\n");
+    // Count 0: marks and a spatial file before and beyond the blocks.
+    load_deck(c, "t\n#\n0 regions\nintake_lift [\n\"s.dat\"\n--\n1 extra\nMOVING TR\nv w 1 1 1\n--\n2 more\n$\n");
+    EXPECT_EQ(state.Numparts_available, 1);
+    EXPECT_EQ(state.part_table[0].name, "_Points");
+    EXPECT_EQ(state.bracket_seen, 1);
+    EXPECT_EQ(state.engine_mode, 1);
+    EXPECT_EQ(state.rigid_motion_present, 0);
+
+    // More regions counted than blocks given; two equal lines end the deck.
+    load_deck(c, "t\n#\n3 regions\n--\n1 only\nexhaust_lift\nexhaust_lift\n--\n2 unread\n$\n");
+    EXPECT_EQ(state.Numparts_available, 3);
+    EXPECT_EQ(state.part_table[0].engine_role, 2);
+    EXPECT_EQ(state.part_table[1].name, "");
+    EXPECT_EQ(state.engine_mode, 0);
+
+    // Counts that no deck can hold: as if the deck were missing.
+    for (const char *count : {"1000000000 regions", "-5 regions"}) {
+        load_deck(c, std::string("t\n#\n") + count + "\n--\n1 a\nbody\n");
+        EXPECT_EQ(state.Numparts_available, 0);
+    }
+
+    // A deck that ends inside a MOVING block.
+    load_deck(c, "t\n#\n1 region\n--\n1 a\nMOVING AR\nr\n");
+    EXPECT_EQ(state.part_table[0].name, "a");
+    EXPECT_EQ(state.motion_table[0].moving, 0);
+    load_deck(c, "t\n#\n1 region\n--\n1 a\nMOVING RT\n");
+    EXPECT_EQ(state.Numparts_available, 1);
+}
+
+TEST(DeckBoundary, AnyBytesLoadWithoutHarm)
+{
+    TempCase c("deck_garbage");
+    const char *pieces[] = {"\n", " ", "\"", "--", "MOVING", " RT", " RO", " TR", " AR", "$", "[", "r",
+                            "second", "crank", "supplied", "x y", "SPATIAL\n", "m.dat", "s.dat\"", "a.dat",
+                            "1e38", "-7", "0.5", "nan", "\t", "\r", "direction", "intake_lift"};
+    std::uint32_t seed = 12345;
+    auto garbage = [&](std::size_t pieces_wanted) {
+        std::string text;
+        for (std::size_t i = 0; i < pieces_wanted; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            if (seed % 5 == 0)
+                text += static_cast<char>(seed >> 24);
+            else
+                text += pieces[(seed >> 8) % (sizeof pieces / sizeof pieces[0])];
+        }
+        return text;
+    };
+    for (int round = 0; round < 20; ++round) {
+        c.write("m.dat", "second\n" + garbage(400));
+        c.write("a.dat", "crank\n" + garbage(400));
+        c.write("s.dat", "SPATIAL\n" + garbage(400));
+        c.write("intake_lift.in", garbage(200));
+        c.write("exhaust_lift.in", "direction 1\ncrank\n" + garbage(200));
+        std::string deck = "t\n#\n3 regions\n--\n1 a\nMOVING TR\nv w \"m.dat\"\n--\n2 b\nMOVING AR\n"
+                           "v w \"a.dat\"\n\"s.dat\"\n" + garbage(600);
+        if (round % 4 == 3)  // an engine case in crank angles reads the lift files
+            load_deck(c, "t\n#\n1 region\n--\n1 p\n$\n" + garbage(100), "s.dat\n1 crank_flag\n-10\n10\n");
+        else
+            load_deck(c, round % 2 ? deck : garbage(800));
+        if (state.Num_time_steps > 0)
+            EXPECT_EQ(state.time_values.size(), static_cast<std::size_t>(state.Num_time_steps));
+    }
+}
