@@ -16,7 +16,7 @@ std::string inputs(const std::string &flag, const std::string &start, const std:
 // A deck with one region marked as moving with the crank.
 const char engine_deck[] = "Deck\n#\n1 regions\n----\n1 piston\n$ moves with the crank\n";
 // A deck with one region turning about z.
-const char turning_deck[] = "Deck\n#\n1\n----\n1 wall\nMOVING RO\nv w 0 0 0 0 0 1 360\n";
+const char turning_deck[] = "Deck\n#\n1 region\n----\n1 wall\nMOVING RO\nv w 0 0 0 0 0 1 360\n";
 
 }  // namespace
 
@@ -69,7 +69,7 @@ TEST(CaseLoader, SecondsTimeLineNeedsSomethingThatMoves)
     TempCase c("loader_seconds");
     c.write("engine.in", engine_in);
     c.write("inputs.in", inputs("0", "0", "0.01"));
-    c.write("boundary.in", "Deck\n#\n1\n----\n1 wall\nwall\n");
+    c.write("boundary.in", "Deck\n#\n1 region\n----\n1 wall\nwall\n");
     c.load();
     EXPECT_EQ(state.Num_time_steps, 1);
     EXPECT_EQ(state.time_values, std::vector<float>{0.0f});

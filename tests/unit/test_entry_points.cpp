@@ -100,7 +100,7 @@ TEST(ReaderEntryPoints, TimeSetAndStepClamping)
 {
     TempCase c("entry_timeset");
     c.write("inputs.in", "t\nsurf.dat\n0 crank_flag\n0\n0.01\n");
-    c.write("boundary.in", "Deck\n#\n1\n----\n1 wall\nMOVING TR\nv w 1 0 0\n");
+    c.write("boundary.in", "Deck\n#\n1 region\n----\n1 wall\nMOVING TR\nv w 1 0 0\n");
     c.load();
     ASSERT_EQ(USERD_get_num_of_time_steps(1), 51);
     std::vector<float> times(51);
@@ -145,5 +145,5 @@ TEST(ReaderEntryPoints, UnofferedFeaturesAnswerFixedValues)
     EXPECT_EQ(two_fields, 0);
     char descrip[Z_MAXFILENP];
     USERD_get_reader_descrip(descrip);
-    EXPECT_EQ(std::string(descrip).rfind("- exhaust lift filename = 'exhaust_lift.in'\n"), 190u);
+    EXPECT_EQ(std::string(descrip).rfind("- exhaust lift filename = 'exhaust_lift.in'\n"), 191u);
 }
