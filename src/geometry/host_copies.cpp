@@ -9,26 +9,61 @@
 
 namespace {
 
-// One coordinate of a surface part: vertex values where the part uses the
-// vertex, 0 elsewhere. The bit set is taken 64 nodes at a time, so a run of
-// used vertices is one block copy.
-void copy_used_component(const std::vector<std::uint64_t> &used, const float *vertices, int nodes, float *dest)
+// The liner's bottom ring: nodes first built at z `bottom` are now at `moved`.
+struct Ring {
+    float bottom;
+    float moved;
+};
+
+// The bit-set word for nodes first .. first + 63, bits beyond `nodes` cleared.
+std::uint64_t used_word(const std::vector<std::uint64_t> &used, int first, int nodes)
 {
-    for (int first = 0; first < nodes; first += 64) {
-        const int count = std::min(64, nodes - first);
-        const std::uint64_t full = count == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
-        const std::size_t w = static_cast<std::size_t>(first) >> 6;
-        const std::uint64_t word = (w < used.size() ? used[w] : 0) & full;
-        float *out = dest + first;
-        const float *in = vertices + first;
-        if (word == full) {
-            std::memcpy(out, in, static_cast<std::size_t>(count) * sizeof(float));
-        } else if (word == 0) {
-            std::memset(out, 0, static_cast<std::size_t>(count) * sizeof(float));
+    const std::size_t w = static_cast<std::size_t>(first) >> 6;
+    const std::uint64_t word = w < used.size() ? used[w] : 0;
+    const int count = nodes - first;
+    return count >= 64 ? word : word & ((std::uint64_t{1} << count) - 1);
+}
+
+std::uint64_t full_word(int first, int nodes)
+{
+    const int count = nodes - first;
+    return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+}
+
+// One coordinate of a surface part: the vertex value where the part uses the
+// vertex, 0 elsewhere; with a ring, values equal to its bottom become its new
+// z. The bit set is taken 64 nodes at a time, and runs of all-used or unused
+// words become one block copy or fill, so the copy runs near memcpy speed.
+void copy_used_component(const std::vector<std::uint64_t> &used, const float *vertices, int nodes, float *dest,
+                         const Ring *ring)
+{
+    // Unused nodes are at 0, so they belong to a ring whose bottom is 0.
+    const float unused = ring && ring->bottom == 0.0f ? ring->moved : 0.0f;
+    int first = 0;
+    while (first < nodes) {
+        const std::uint64_t word = used_word(used, first, nodes);
+        int last = first;  // end of the run of words like this one
+        if (word == 0) {
+            while (last < nodes && used_word(used, last, nodes) == 0)
+                last = std::min(last + 64, nodes);
+            std::fill(dest + first, dest + last, unused);
+        } else if (word == full_word(first, nodes)) {
+            while (last < nodes && used_word(used, last, nodes) == full_word(last, nodes))
+                last = std::min(last + 64, nodes);
+            std::memcpy(dest + first, vertices + first, static_cast<std::size_t>(last - first) * sizeof(float));
+            if (ring)
+                std::replace(dest + first, dest + last, ring->bottom, ring->moved);
         } else {
-            for (int k = 0; k < count; ++k)
-                out[k] = ((word >> k) & 1u) ? in[k] : 0.0f;
+            last = std::min(first + 64, nodes);
+            for (int k = first; k < last; ++k) {
+                const bool in_use = (word >> (k - first)) & 1u;
+                float v = in_use ? vertices[k] : 0.0f;
+                if (ring && v == ring->bottom)
+                    v = ring->moved;
+                dest[k] = v;
+            }
         }
+        first = last;
     }
 }
 
@@ -49,21 +84,15 @@ void copy_part_coords(const PartRecord &part, float **coord_array)
     // Nodes beyond the vertex list (none after a complete build) are at 0,0,0.
     const int from_vertices = std::min(nodes, state.surface_vertex_count);
     const float *vertices[3] = {state.surface_x.data(), state.surface_y.data(), state.surface_z.data()};
-    for (int c = 0; c < Num_dims; ++c) {
-        float *dest = coord_array[c] + 1;
-        copy_used_component(part.used_vertices, vertices[c], from_vertices, dest);
-        if (nodes > from_vertices)
-            std::memset(dest + from_vertices, 0, static_cast<std::size_t>(nodes - from_vertices) * sizeof(float));
-    }
     // The liner's bottom ring: the nodes first built at its lowest z, all of
     // which have moved to the same new z.
-    if (part.liner_bottom_nodes_built) {
-        float *z = coord_array[2] + 1;
-        const float bottom = part.liner_min_z;
-        const float moved = part.liner_bottom_z;
-        for (int i = 0; i < nodes; ++i)
-            if (z[i] == bottom)
-                z[i] = moved;
+    const Ring ring{part.liner_min_z, part.liner_bottom_z};
+    for (int c = 0; c < Num_dims; ++c) {
+        float *dest = coord_array[c] + 1;
+        const Ring *moved = c == 2 && part.liner_bottom_nodes_built ? &ring : nullptr;
+        copy_used_component(part.used_vertices, vertices[c], from_vertices, dest, moved);
+        if (nodes > from_vertices)
+            std::fill(dest + from_vertices, dest + nodes, moved && moved->bottom == 0.0f ? moved->moved : 0.0f);
     }
 }
 

@@ -40,14 +40,20 @@ struct Triangle {
     long long region;
 };
 
+// The numbers of a line are read up to its terminating zero, which ends any
+// number; the parse may look at the rest of the (initialised) line buffer.
+inline const char *buffer_end(const char *line)
+{
+    return line + line_buffer_size;
+}
+
 // A vertex line: commas become blanks, then the vertex number (not used) and
 // x, y, z are read one after another, each starting where the last ended.
 void read_vertex(char *line, float &x, float &y, float &z)
 {
-    std::size_t length = std::strlen(line);
-    char *end = line + length;
-    for (char *c = line; (c = static_cast<char *>(std::memchr(c, ',', static_cast<std::size_t>(end - c))));)
+    for (char *c = line; (c = std::strchr(c, ',')) != nullptr;)
         *c++ = ' ';
+    const char *end = buffer_end(line);
     const char *p = line;
     parse_leading_double(p, end, &p);
     x = static_cast<float>(parse_leading_double(p, end, &p));
@@ -58,7 +64,7 @@ void read_vertex(char *line, float &x, float &y, float &z)
 // A triangle line: four base-10 integers; a comma ends the numbers.
 void read_triangle(const char *line, Triangle &t)
 {
-    const char *end = line + std::strlen(line);
+    const char *end = buffer_end(line);
     const char *p = line;
     for (long long &corner : t.corner)
         corner = parse_leading_integer(p, end, &p);
@@ -126,12 +132,12 @@ int read_surface_file(const std::string &path)
         always_print("Error opening file %s\n", path.c_str());
         return -1;
     }
-    char line[line_buffer_size] = "";
+    char line[line_buffer_size] = {};
 
     // Header: three integers, the first not used. Negative counts read as 0.
     read_next_line(file, line);
     const char *p = line;
-    const char *end = line + std::strlen(line);
+    const char *end = buffer_end(line);
     parse_leading_integer(p, end, &p);
     long long vertex_count = parse_leading_integer(p, end, &p);
     long long triangle_count = parse_leading_integer(p, end, &p);
