@@ -591,18 +591,16 @@ void show_step(Reader &r, int step, const std::vector<PartInfo> &parts, const st
             out("\n");
         }
     }
-    bool any_constant = false;
+    // Ask first, print after: the reader's diagnostic lines stay apart.
+    std::string constants;
     for (std::size_t v = 0; v < vars.size(); ++v) {
         if (vars[v].type != Z_CONSTANT)
             continue;
-        if (!any_constant)
-            out("  constants:");
-        any_constant = true;
         float value = r.get_constant_val(static_cast<int>(v) + 1, 0);
-        out(" %s=%s", vars[v].name.c_str(), num(value).c_str());
+        constants += " " + vars[v].name + "=" + num(value);
     }
-    if (any_constant)
-        out("\n");
+    if (!constants.empty())
+        out("  constants:%s\n", constants.c_str());
 }
 
 }  // namespace

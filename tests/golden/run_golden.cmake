@@ -1,7 +1,8 @@
 # Runs the host tool on one golden case and compares its transcript (standard
 # output and the reader's diagnostic lines, merged in order) with expected.txt.
 #   cmake -DTOOL=... -DLIB=... -DCASE=<case folder> [-DEMULATOR=wine] [-DUPDATE=1] -P run_golden.cmake
-# Path separators are shown as '/' so that one transcript serves every platform.
+# The case folder is ".": paths the reader prints as ".\\name" on Windows are
+# shown as "./name", so that one transcript serves every platform.
 set(args "")
 if(EXISTS "${CASE}/args")
   file(READ "${CASE}/args" args)
@@ -15,7 +16,7 @@ if(EMULATOR)
 endif()
 execute_process(COMMAND ${command} WORKING_DIRECTORY "${CASE}"
   OUTPUT_VARIABLE transcript ERROR_VARIABLE transcript RESULT_VARIABLE status)
-string(REPLACE "\\" "/" transcript "${transcript}")
+string(REPLACE ".\\" "./" transcript "${transcript}")
 string(REPLACE "\r\n" "\n" transcript "${transcript}")
 set(transcript "${transcript}exit status: ${status}\n")
 if(UPDATE)
