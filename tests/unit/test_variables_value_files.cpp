@@ -6,117 +6,83 @@
 
 namespace {
 
-// One surface part whose per-part variable `slot` is read from `file`, on a
-// time line of `abscissas` (crank angles in an engine crank case, else seconds).
-void one_part_case(const TempCase &c, const std::string &file, int slot, int total_pressure,
-                   const std::vector<float> &abscissas, bool crank)
+// Reads `content` as per-part variable `slot` of a one-part case whose steps
+// lie at `abscissas` (crank angles of an engine case, or seconds; `mixed`: an
+// engine case on a time line in seconds); returns the variable's value at
+// every step.
+enum Mode { seconds, crank, mixed };
+std::vector<float> read_values(const std::string &content, int slot, int total_pressure,
+                               const std::vector<float> &abscissas, Mode mode, int *result = nullptr)
 {
+    TempCase c("vars_values");
+    c.write("v.dat", content);
     begin_new_load();
     state.total_pressure_present = total_pressure;
-    state.engine_mode = crank ? 1 : 0;
-    state.crank_flag = crank ? 1 : 0;
+    state.engine_mode = mode == seconds ? 0 : 1;
+    state.crank_flag = mode == crank ? 1 : 0;
     state.Num_time_steps = static_cast<int>(abscissas.size());
-    state.time_values = abscissas;
-    if (crank)
-        state.crank_angles = abscissas;
+    (mode == crank ? state.crank_angles : state.time_values) = abscissas;
     state.Numparts_available = 1;
     state.part_table.assign(1, PartRecord{});
     PartRecord &part = state.part_table[0];
     part.step_values.assign(abscissas.size() * static_cast<std::size_t>(total_pressure + 2), 0.0f);
-    part.variable_files[slot] = (c.dir / file).string();
-}
-
-// The value of per-part variable `slot` at step s (one float per variable and step).
-float at(int step, int slot)
-{
-    return state.part_table[0].step_values[static_cast<std::size_t>(step * per_part_variable_count() + slot)];
-}
-
-std::vector<float> steps_from(float first, float last, float spacing)
-{
-    std::vector<float> v;
-    for (int i = 0; first + static_cast<float>(i) * spacing <= last; ++i)
-        v.push_back(first + static_cast<float>(i) * spacing);
-    return v;
+    part.variable_files[slot] = (c.dir / "v.dat").string();
+    int rc = get_variable_values_from_file(0, slot);
+    if (result)
+        *result = rc;
+    // Step s, slot v is at s * (per-part variables) + v.
+    std::vector<float> values;
+    for (std::size_t s = 0; s < abscissas.size(); ++s)
+        values.push_back(part.step_values[s * static_cast<std::size_t>(total_pressure + 2) + static_cast<std::size_t>(slot)]);
+    return values;
 }
 
 }  // namespace
 
 TEST(VariablesValueFiles, CrankTableIsShiftedBackAndContinued)
 {
-    TempCase c("vars_crank");
-    c.write("p.dat", "inlet pressure\nangle (crank)\n0 1\n360\t2 extra\n720 1\n");
-    std::vector<float> angles = steps_from(0.0f, 720.0f, 0.5f);
-    ASSERT_EQ(angles.size(), 1441u);
-    // Temperature with Total_Pressure present: slot 2 of 3 per step.
-    one_part_case(c, "p.dat", 2, 1, angles, true);
-    EXPECT_EQ(get_variable_values_from_file(0, 2), 1);
-    EXPECT_EQ(at(0, 2), 1.0f);
-    EXPECT_EQ(at(360, 2), 1.5f);  // 180 degrees, between (0, 1) and (360, 2)
-    EXPECT_EQ(at(720, 2), 2.0f);
-    EXPECT_EQ(at(1440, 2), 1.0f);
-    EXPECT_EQ(at(360, 0), 0.0f);  // the other variables are untouched
-    EXPECT_EQ(at(360, 1), 0.0f);
+    std::vector<float> angles;
+    for (int i = 0; i <= 1440; ++i)
+        angles.push_back(0.5f * static_cast<float>(i));
+    // Temperature with Total_Pressure present: slot 2 of 3.
+    std::vector<float> v = read_values("title\nangle (crank)\n0 1\n360\t2 extra\n720 1\n", 2, 1, angles, crank);
+    EXPECT_EQ(v[0], 1.0f);
+    EXPECT_EQ(v[360], 1.5f);  // 180 degrees, between (0, 1) and (360, 2)
+    EXPECT_EQ(v[720], 2.0f);
+    EXPECT_EQ(v[1440], 1.0f);
+    EXPECT_EQ(state.part_table[0].step_values[360 * 3 + 1], 0.0f);  // other slots untouched
 
     // Rows covering 100 to 200 degrees only: no step gets a value.
-    c.write("short.dat", "title\ncrank\n100 5\n200 6\n");
-    one_part_case(c, "short.dat", 0, 0, angles, true);
-    EXPECT_EQ(get_variable_values_from_file(0, 0), 1);
-    for (std::size_t s = 0; s < angles.size(); ++s)
-        ASSERT_EQ(at(static_cast<int>(s), 0), 0.0f) << s;
+    v = read_values("title\ncrank\n100 5\n200 6\n", 0, 0, angles, crank);
+    EXPECT_EQ(v, std::vector<float>(angles.size(), 0.0f));
 }
 
 TEST(VariablesValueFiles, SecondsTableAndRowRules)
 {
-    TempCase c("vars_seconds");
-    std::vector<float> times{0, 1, 2, 3, 4};
-    c.write("p.dat", "title\ntime [second]\n1 10\n3 30\n");
-    one_part_case(c, "p.dat", 0, 0, times, false);
-    EXPECT_EQ(get_variable_values_from_file(0, 0), 1);
-    EXPECT_EQ(at(0, 0), 0.0f);
-    EXPECT_EQ(at(1, 0), 10.0f);
-    EXPECT_EQ(at(2, 0), 20.0f);
-    EXPECT_EQ(at(3, 0), 30.0f);
-    EXPECT_EQ(at(4, 0), 0.0f);
+    const std::vector<float> times{0, 1, 2, 3, 4};
+    const std::vector<float> none(5, 0.0f);
+    EXPECT_EQ(read_values("title\ntime [second]\n1 10\n3 30\n", 0, 0, times, seconds),
+              (std::vector<float>{0, 10, 20, 30, 0}));
+    // A one-number row has value 0; an empty line ends the table.
+    EXPECT_EQ(read_values("title\nseconds\n1\n3 30\n\n4 40\n", 1, 0, times, seconds),
+              (std::vector<float>{0, 0, 15, 30, 0}));
+    // A line too long for the line reader repeats the row before it and the
+    // table goes on.
+    EXPECT_EQ(read_values("title\nseconds\n1 10\n" + std::string(300, '9') + "\n3 30\n", 0, 0, times, seconds),
+              (std::vector<float>{0, 10, 20, 30, 0}));
+    // No "crank"/"second" line after the title: no rows.
+    EXPECT_EQ(read_values("seconds\n1 10\n3 30\n", 0, 0, times, seconds), none);
+    // The heading word does not choose the unit; an engine case on a time
+    // line in seconds stores nothing.
+    EXPECT_EQ(read_values("title\nsecond\n-1000 7\n1000 7\n", 0, 0, times, crank), std::vector<float>(5, 7.0f));
+    EXPECT_EQ(read_values("title\nsecond\n-1000 7\n1000 7\n", 0, 0, times, mixed), none);
 
-    // A row with one number has the value 0; an empty line ends the table.
-    c.write("t.dat", "title\nseconds\n1\n3 30\n\n4 40\n");
-    one_part_case(c, "t.dat", 1, 0, times, false);
-    EXPECT_EQ(get_variable_values_from_file(0, 1), 1);
-    EXPECT_EQ(at(1, 1), 0.0f);
-    EXPECT_EQ(at(2, 1), 15.0f);
-    EXPECT_EQ(at(3, 1), 30.0f);
-    EXPECT_EQ(at(4, 1), 0.0f);
-
-    // A line too long for the line reader repeats the row before it.
-    c.write("long.dat", "title\nseconds\n1 10\n" + std::string(300, '9') + "\n3 30\n");
-    one_part_case(c, "long.dat", 0, 0, times, false);
-    EXPECT_EQ(get_variable_values_from_file(0, 0), 1);
-    EXPECT_EQ(at(1, 0), 10.0f);
-    EXPECT_EQ(at(2, 0), 20.0f);
-    EXPECT_EQ(at(3, 0), 30.0f);
-
-    // No "crank"/"second" line: no rows. The first line is never the heading.
-    c.write("none.dat", "seconds\n1 10\n3 30\n");
-    one_part_case(c, "none.dat", 0, 0, times, false);
-    EXPECT_EQ(get_variable_values_from_file(0, 0), 1);
-    for (int s = 0; s < 5; ++s)
-        EXPECT_EQ(at(s, 0), 0.0f);
-
-    // A seconds table in a crank-angle engine case gives nothing; so does a
-    // second call once the first build is over; a missing file is an error.
-    c.write("p.dat", "title\nseconds\n0 7\n1000 7\n");
-    one_part_case(c, "p.dat", 0, 0, times, false);
-    state.engine_mode = 1;
-    EXPECT_EQ(get_variable_values_from_file(0, 0), 1);
-    EXPECT_EQ(at(2, 0), 0.0f);
-    state.engine_mode = 0;
-    state.geometry_pending = 0;
-    EXPECT_EQ(get_variable_values_from_file(0, 0), 1);
-    EXPECT_EQ(at(2, 0), 0.0f);
-    state.geometry_pending = 1;
-    state.part_table[0].variable_files[0] = (c.dir / "missing.dat").string();
+    int rc = 0;
+    read_values("", 0, 0, times, seconds, &rc);
+    EXPECT_EQ(rc, 1);
+    state.part_table[0].variable_files[0] += ".missing";
     EXPECT_EQ(get_variable_values_from_file(0, 0), -1);
     EXPECT_EQ(get_variable_values_from_file(1, 0), -1);
-    EXPECT_EQ(get_variable_values_from_file(0, 2), -1);
+    state.geometry_pending = 0;  // values are read during the first build only
+    EXPECT_EQ(get_variable_values_from_file(0, 0), 1);
 }
