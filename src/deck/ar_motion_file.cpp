@@ -133,16 +133,11 @@ int read_ar_motion_file(int region, const std::string &path)
     float current_axes[3][3] = {};
 
     CaseFile file;
-    if (!open_case_file(file, path)) {
-        always_print("Error opening file %s\n", path.c_str());
-        return -1;
-    }
-    debug_print("reading --> %s\n", path.c_str());
-
     char line[line_buffer_size] = "";
-    bool header_ended = false;
-    while (!header_ended && read_line_or_end(file, line))
-        header_ended = contains(line, "crank") || contains(line, "second");
+    int opened = open_motion_table(file, path, line);
+    if (opened == -1)
+        return -1;
+    bool header_ended = opened == 1;
 
     // Whatever an earlier file left in time_values, it is made long enough.
     std::size_t n = 0;

@@ -20,6 +20,10 @@ int read_boundary_deck();
 
 // A motion profile file for region `region`: translation_steps and the time line.
 int read_motion_file(int region, const std::string &path);
+// Opens a motion or arbitrary-motion file and reads past its header, up to
+// and including the line naming the unit ("crank" or "second"): -1 when it
+// cannot be opened (reported), 0 when it ends before the unit line, else 1.
+int open_motion_table(CaseFile &file, const std::string &path, char *line);
 // A time of a motion or arbitrary-motion file in seconds: crank degrees
 // are converted when the run is in crank angles.
 float file_time_in_seconds(float t);

@@ -15,16 +15,6 @@ namespace {
 
 constexpr std::size_t resampled_steps = 51;
 
-// Reads past the header; false when the file ends before the unit line.
-bool skip_motion_header(CaseFile &file, char *line)
-{
-    while (read_line_or_end(file, line)) {
-        if (contains(line, "crank") || contains(line, "second"))
-            return true;
-    }
-    return false;
-}
-
 // The next row: time (seconds) and x, y, z. False at the end of the rows:
 // no further line, or a line with fewer than two words.
 bool read_motion_row(CaseFile &file, char *line, float row[4])
@@ -48,6 +38,20 @@ void grow_to(std::vector<float> &table, std::size_t entries)
 
 }  // namespace
 
+int open_motion_table(CaseFile &file, const std::string &path, char *line)
+{
+    if (!open_case_file(file, path)) {
+        always_print("Error opening file %s\n", path.c_str());
+        return -1;
+    }
+    debug_print("reading --> %s\n", path.c_str());
+    while (read_line_or_end(file, line)) {
+        if (contains(line, "crank") || contains(line, "second"))
+            return 1;
+    }
+    return 0;
+}
+
 float file_time_in_seconds(float t)
 {
     if (state.crank_flag == 1)
@@ -67,17 +71,15 @@ int read_motion_file(int region, const std::string &path)
         state.time_values.assign(capacity, 0.0f);
 
     CaseFile file;
-    if (!open_case_file(file, path)) {
-        always_print("Error opening file %s\n", path.c_str());
+    char line[line_buffer_size] = "";
+    int opened = open_motion_table(file, path, line);
+    if (opened == -1)
         return -1;
-    }
-    debug_print("reading --> %s\n", path.c_str());
 
     // First pass: the rows as they stand, times in seconds. Whatever an
     // earlier file left in time_values, it is made long enough here.
-    char line[line_buffer_size] = "";
     std::size_t n = 0;
-    if (skip_motion_header(file, line)) {
+    if (opened == 1) {
         grow_to(state.time_values, capacity);
         for (;; ++n) {
             if (n + 5 > capacity) {

@@ -7,6 +7,7 @@
 // point_capacity points, each point four floats x, y, z, value. Point p of
 // block b starts at index ((b * point_capacity) + p) * 4. Points and blocks
 // that the file does not fill are zero.
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <string_view>
@@ -26,9 +27,9 @@ constexpr std::size_t points_step = 100;
 
 struct PointStore {
     PartRecord &part;
-    std::size_t blocks;
-    std::size_t capacity;
-    std::size_t float_budget;  // most floats the file's size can justify
+    std::size_t blocks = 0;    // blocks held
+    std::size_t capacity = 0;  // points per block
+    std::size_t file_size = 0;
 };
 
 bool is_short(const char *line)
@@ -56,36 +57,42 @@ bool is_column_header(const char *line)
     return contains(line, "x") && contains(line, "y");
 }
 
-// Room for `blocks` blocks of `capacity` points, the points held so far kept
-// in place. False when the file's size does not justify that much memory or
-// the memory cannot be had.
-bool resize_store(PointStore &s, std::size_t blocks, std::size_t capacity)
+// The four values of a row: x, y, z, value; missing words read 0.
+void row_values(const char *line, float *p)
 {
-    if (blocks > s.float_budget / 4 / capacity)
+    std::vector<std::string_view> words = split_words(line, true);
+    for (std::size_t k = 0; k < 4; ++k)
+        p[k] = k < words.size() ? parse_float(words[k]) : 0.0f;
+}
+
+// Room for `blocks` blocks, the blocks held so far kept in place (blocks
+// follow each other, so growing adds room at the end). False when the
+// file's size does not justify that much memory or it cannot be had. A file
+// whose blocks are full takes at least 5 bytes per point and block, so it
+// always gets its room; beyond that only the spare room of each block and
+// the blocks kept ahead are allowed for.
+bool hold_blocks(PointStore &s, std::size_t blocks)
+{
+    std::size_t justified = 4 * s.file_size + 110 * blocks + 10 * s.capacity + 1000;
+    if (blocks > justified / s.capacity)
         return false;
     try {
-        std::vector<float> data(blocks * capacity * 4, 0.0f);
-        for (std::size_t b = 0; b < s.blocks; ++b)
-            std::memcpy(&data[b * capacity * 4], &s.part.point_data[b * s.capacity * 4], s.capacity * 4 * sizeof(float));
-        s.part.point_data = std::move(data);
+        s.part.point_data.resize(blocks * s.capacity * 4, 0.0f);
         if (state.time_values.size() < blocks)
             state.time_values.resize(blocks, 0.0f);
     } catch (const std::exception &) {
         return false;
     }
     s.blocks = blocks;
-    s.capacity = capacity;
     s.part.point_blocks = static_cast<int>(blocks);
-    s.part.point_capacity = static_cast<int>(capacity);
+    s.part.point_capacity = static_cast<int>(s.capacity);
     return true;
 }
 
-void store_point(PointStore &s, std::size_t block, std::size_t point, const char *line)
+int cannot_hold(const PartRecord &part)
 {
-    std::vector<std::string_view> words = split_words(line, true);
-    float *p = &s.part.point_data[(block * s.capacity + point) * 4];
-    for (std::size_t k = 0; k < 4; ++k)
-        p[k] = k < words.size() ? parse_float(words[k]) : 0.0f;
+    always_print("Cannot allocate the point data of %s\n", part.point_file.c_str());
+    return -1;
 }
 
 }  // namespace
@@ -95,19 +102,16 @@ int read_spatial_file(CaseFile &file, char *line, int part)
     if (part < 0 || static_cast<std::size_t>(part) >= state.part_table.size())
         return -1;
     PartRecord &record = state.part_table[static_cast<std::size_t>(part)];
-    long long size = case_file_size(file);
-    // A point of a block takes at least a few bytes of the file; the room
-    // kept per point and per block never needs more than this.
-    PointStore s{record, 0, first_points, 128 * static_cast<std::size_t>(size) + 1000000};
+    PointStore s{record};
+    s.file_size = static_cast<std::size_t>(case_file_size(file));
+    s.capacity = first_points;
     record.point_data.clear();
     state.time_values.assign(first_blocks, 0.0f);
-    if (!resize_store(s, first_blocks, first_points)) {
-        always_print("Cannot allocate the point data of %s\n", record.point_file.c_str());
-        return -1;
-    }
 
     // Block 0: its time line within the first 10 lines, then its rows after
-    // the column header.
+    // the column header. The rows are gathered first and laid out once, in
+    // blocks whose room grows by 100 points whenever a row comes within 5
+    // points of filling it.
     bool time_found = false;
     for (int i = 0; i < 10; ++i) {
         read_next_line(file, line);
@@ -120,19 +124,22 @@ int read_spatial_file(CaseFile &file, char *line, int part)
         state.time_values[0] = first_value(line);
         next_line_past_short(file, line);
     }
+    std::vector<float> first_rows;
     std::size_t points = 0;
     if (is_column_header(line) && next_line_past_short(file, line)) {
         while (!is_short(line)) {
-            if (points + 5 > s.capacity && !resize_store(s, s.blocks, s.capacity + points_step)) {
-                always_print("Cannot allocate the point data of %s\n", record.point_file.c_str());
-                return -1;
-            }
-            store_point(s, 0, points, line);
+            if (points + 5 > s.capacity)
+                s.capacity += points_step;
+            first_rows.resize(first_rows.size() + 4);
+            row_values(line, &first_rows[points * 4]);
             ++points;
             if (read_next_line(file, line) != 1)
                 break;
         }
     }
+    if (!hold_blocks(s, first_blocks))
+        return cannot_hold(record);
+    std::copy(first_rows.begin(), first_rows.end(), record.point_data.begin());
 
     // Further blocks: a time line, an optional column header, and up to as
     // many rows as block 0 has points. Each block reads at least one line.
@@ -141,11 +148,9 @@ int read_spatial_file(CaseFile &file, char *line, int part)
         std::string ended_previous = line;
         if (read_next_line(file, line) != 1 || ended_previous == line)
             break;
+        if (b >= s.blocks && !hold_blocks(s, s.blocks + blocks_step))
+            return cannot_hold(record);
         std::size_t time_slot = time_found ? b : b - 1;
-        if (b >= s.blocks && !resize_store(s, s.blocks + blocks_step, s.capacity)) {
-            always_print("Cannot allocate the point data of %s\n", record.point_file.c_str());
-            return -1;
-        }
         state.time_values[time_slot] = first_value(line);
         times = time_slot + 1;
         if (!next_line_past_short(file, line))
@@ -153,7 +158,7 @@ int read_spatial_file(CaseFile &file, char *line, int part)
         if (is_column_header(line) && !next_line_past_short(file, line))
             continue;
         for (std::size_t p = 0; p < points && !is_short(line); ++p) {
-            store_point(s, b, p, line);
+            row_values(line, &record.point_data[(b * s.capacity + p) * 4]);
             if (read_next_line(file, line) != 1)
                 break;
         }
