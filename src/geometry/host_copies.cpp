@@ -16,10 +16,11 @@ struct Ring {
 };
 
 // The bit-set word for nodes first .. first + 63, bits beyond `nodes` cleared.
-std::uint64_t used_word(const std::vector<std::uint64_t> &used, int first, int nodes)
+std::uint64_t used_word(const PartRecord &part, int first, int nodes)
 {
-    const std::size_t w = static_cast<std::size_t>(first) >> 6;
-    const std::uint64_t word = w < used.size() ? used[w] : 0;
+    const long long w = (first >> 6) - static_cast<long long>(part.used_first_word);
+    const bool stored = w >= 0 && w < static_cast<long long>(part.used_vertices.size());
+    const std::uint64_t word = stored ? part.used_vertices[static_cast<std::size_t>(w)] : 0;
     const int count = nodes - first;
     return count >= 64 ? word : word & ((std::uint64_t{1} << count) - 1);
 }
@@ -34,21 +35,21 @@ std::uint64_t full_word(int first, int nodes)
 // vertex, 0 elsewhere; with a ring, values equal to its bottom become its new
 // z. The bit set is taken 64 nodes at a time, and runs of all-used or unused
 // words become one block copy or fill, so the copy runs near memcpy speed.
-void copy_used_component(const std::vector<std::uint64_t> &used, const float *vertices, int nodes, float *dest,
+void copy_used_component(const PartRecord &part, const float *vertices, int nodes, float *dest,
                          const Ring *ring)
 {
     // Unused nodes are at 0, so they belong to a ring whose bottom is 0.
     const float unused = ring && ring->bottom == 0.0f ? ring->moved : 0.0f;
     int first = 0;
     while (first < nodes) {
-        const std::uint64_t word = used_word(used, first, nodes);
+        const std::uint64_t word = used_word(part, first, nodes);
         int last = first;  // end of the run of words like this one
         if (word == 0) {
-            while (last < nodes && used_word(used, last, nodes) == 0)
+            while (last < nodes && used_word(part, last, nodes) == 0)
                 last = std::min(last + 64, nodes);
             std::fill(dest + first, dest + last, unused);
         } else if (word == full_word(first, nodes)) {
-            while (last < nodes && used_word(used, last, nodes) == full_word(last, nodes))
+            while (last < nodes && used_word(part, last, nodes) == full_word(last, nodes))
                 last = std::min(last + 64, nodes);
             std::memcpy(dest + first, vertices + first, static_cast<std::size_t>(last - first) * sizeof(float));
             if (ring)
@@ -90,7 +91,7 @@ void copy_part_coords(const PartRecord &part, float **coord_array)
     for (int c = 0; c < Num_dims; ++c) {
         float *dest = coord_array[c] + 1;
         const Ring *moved = c == 2 && part.liner_bottom_nodes_built ? &ring : nullptr;
-        copy_used_component(part.used_vertices, vertices[c], from_vertices, dest, moved);
+        copy_used_component(part, vertices[c], from_vertices, dest, moved);
         if (nodes > from_vertices)
             std::fill(dest + from_vertices, dest + nodes, moved && moved->bottom == 0.0f ? moved->moved : 0.0f);
     }

@@ -27,6 +27,7 @@ void clear_surface_part(PartRecord &part)
     part.element_type_index = 0;
     part.connectivity.clear();
     part.used_vertices.clear();
+    part.used_first_word = 0;
     part.liner_bottom_nodes_built = false;
     part.liner_min_z = 0;
     part.liner_bottom_z = 0;
@@ -144,10 +145,10 @@ bool surface_node_used(const PartRecord &part, int node)
 {
     if (node < 0 || node >= state.surface_vertex_count)
         return false;
-    std::size_t word = static_cast<std::size_t>(node) >> 6;
-    if (word >= part.used_vertices.size())
+    const long long word = (node >> 6) - static_cast<long long>(part.used_first_word);
+    if (word < 0 || word >= static_cast<long long>(part.used_vertices.size()))
         return false;
-    return (part.used_vertices[word] >> (static_cast<unsigned>(node) & 63u)) & 1u;
+    return (part.used_vertices[static_cast<std::size_t>(word)] >> (static_cast<unsigned>(node) & 63u)) & 1u;
 }
 
 int allocate_part_arrays(PartRecord &part)
@@ -158,11 +159,10 @@ int allocate_part_arrays(PartRecord &part)
     const std::size_t nodes =
         static_cast<std::size_t>(part.number_of_nodes > 0 ? part.number_of_nodes : state.default_node_count);
     try {
-        if (part.element_type == element_type_triangle) {
-            // A surface part's coordinates come from the shared vertex list;
-            // it keeps only which vertices its triangles use.
-            part.used_vertices.assign((nodes + 63) / 64, 0);
-        } else {
+        // A surface part's coordinates come from the shared vertex list and
+        // the set of vertices its triangles use, which the surface reader
+        // sizes once it knows the range of vertices the part uses.
+        if (part.element_type != element_type_triangle) {
             part.coords.assign(3 * nodes, 0.0f);
             if (node_label_flag == 1)
                 part.node_ids.assign(nodes, 0);

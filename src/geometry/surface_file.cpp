@@ -4,6 +4,7 @@
 // surface part gets its triangles and a bit set of the vertices they use.
 #include "geometry/surface_file.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -162,6 +163,9 @@ int read_surface_file(const std::string &path)
     char line_before_triangles[line_buffer_size];
     std::memcpy(line_before_triangles, line, sizeof line);
     std::vector<long long> counts(static_cast<std::size_t>(parts), 0);
+    // Each part's lowest and highest vertex, which bound its bit set.
+    std::vector<long long> lowest(static_cast<std::size_t>(parts), vertex_count);
+    std::vector<long long> highest(static_cast<std::size_t>(parts), 1);
     long long lines_read = 0;
     Triangle t{};
     for (long long i = 0; i < triangle_count; ++i) {
@@ -177,8 +181,14 @@ int read_surface_file(const std::string &path)
                          i + 1, bad, vertex_count);
             continue;
         }
-        if (t.region >= 1 && t.region <= parts)
-            ++counts[static_cast<std::size_t>(t.region - 1)];
+        if (t.region >= 1 && t.region <= parts) {
+            const std::size_t r = static_cast<std::size_t>(t.region - 1);
+            ++counts[r];
+            for (long long corner : t.corner) {
+                lowest[r] = std::min(lowest[r], corner);
+                highest[r] = std::max(highest[r], corner);
+            }
+        }
     }
 
     for (int i = 0; i < parts; ++i) {
@@ -194,6 +204,19 @@ int read_surface_file(const std::string &path)
         part.number_of_elements = static_cast<int>(counts[static_cast<std::size_t>(i)]);
         if (allocate_part_arrays(part) != 1)
             return -1;
+        part.used_first_word = 0;
+        part.used_vertices.clear();
+        if (part.number_of_elements > 0) {
+            const long long first_word = (lowest[static_cast<std::size_t>(i)] - 1) >> 6;
+            const long long last_word = (highest[static_cast<std::size_t>(i)] - 1) >> 6;
+            try {
+                part.used_vertices.assign(static_cast<std::size_t>(last_word - first_word + 1), 0);
+            } catch (const std::bad_alloc &) {
+                always_print("%s: cannot allocate the vertex set of part %s\n", path.c_str(), part.name.c_str());
+                return -1;
+            }
+            part.used_first_word = static_cast<int>(first_word);
+        }
     }
 
     // Second pass over the same lines: fill the connectivity and mark the
@@ -214,11 +237,13 @@ int read_surface_file(const std::string &path)
             continue;  // the file changed between the passes
         filled[r] = e + 1;
         int *corners = part.connectivity.data() + 3 * static_cast<std::size_t>(e);
-        std::uint64_t *used = part.used_vertices.data();
         for (int k = 0; k < 3; ++k) {
-            int n = static_cast<int>(t.corner[k]);
+            const int n = static_cast<int>(t.corner[k]);
             corners[k] = n;
-            used[static_cast<unsigned>(n - 1) >> 6] |= std::uint64_t{1} << (static_cast<unsigned>(n - 1) & 63u);
+            const unsigned bit = static_cast<unsigned>(n - 1);
+            const std::size_t word = (bit >> 6) - static_cast<unsigned>(part.used_first_word);
+            if (word < part.used_vertices.size())  // else the file changed between the passes
+                part.used_vertices[word] |= std::uint64_t{1} << (bit & 63u);
         }
     }
     return 1;

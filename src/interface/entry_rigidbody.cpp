@@ -2,6 +2,7 @@
 // rotation at the current step, from engine kinematics in an engine case and
 // from the part's motion record otherwise.
 #include <cmath>
+#include <vector>
 
 #include "geometry/part_table.h"
 #include "interface/diagnostics.h"
@@ -24,28 +25,29 @@ void set_rotation(float *values, float h, const float *axis)
         values[4 + k] = static_cast<float>(std::sin(angle) * static_cast<double>(axis[k]));
 }
 
+// A valve moves along its direction by its lift at the step. A lift file that
+// was not read leaves an all-zero direction and lift table: no motion.
+void set_valve_translation(float *values, const float *direction, const std::vector<float> &lift_table)
+{
+    const float lift = entry_or_zero(lift_table, state.current_step);
+    for (int i = 0; i < 3; ++i)
+        values[i] = direction[i] * lift;
+}
+
 int engine_values(int part_number, const PartRecord &part, float *values)
 {
-    const int step = state.current_step;
     switch (part.engine_role) {
     case -1:
         return 2;
     case 0:
         values[2] = piston_displacement();
         break;
-    case 1: {
-        // A lift file that was not read leaves the valve where it is.
-        const float lift = entry_or_zero(state.intake_lift, step);
-        for (int i = 0; i < 3; ++i)
-            values[i] = state.intake_direction[i] * lift;
+    case 1:
+        set_valve_translation(values, state.intake_direction, state.intake_lift);
         break;
-    }
-    case 2: {
-        const float lift = entry_or_zero(state.exhaust_lift, step);
-        for (int i = 0; i < 3; ++i)
-            values[i] = state.exhaust_direction[i] * lift;
+    case 2:
+        set_valve_translation(values, state.exhaust_direction, state.exhaust_lift);
         break;
-    }
     default:
         return Z_ERR;
     }

@@ -71,6 +71,9 @@ struct PartRecord {
     // ring below. `connectivity` holds corner k of element e at [3 * e + k].
     std::vector<int> connectivity;
     std::vector<std::uint64_t> used_vertices;
+    // The bit set covers only the words from the part's lowest to its highest
+    // used vertex: used_vertices[0] holds vertices 64 * used_first_word + 1 on.
+    int used_first_word = 0;
 
     // Moving liner: nodes whose first-built z equals liner_min_z form the
     // bottom ring; their current z is liner_bottom_z (all share it, since they
