@@ -10,6 +10,8 @@
 //   --console MODE     "Console Output" choice: normal (default), verbose, debug
 //   --steps LIST       steps to show: "all", or indexes such as 0,90,180
 //   --no-nodes         leave out coordinates, node ids and connectivity
+//   --preload PATH     load another case (PATH is its inputs.in) and build its
+//                      parts first: the transcript must be that of a fresh load
 //
 // Paths in the transcript are printed with '/' as separator on every platform.
 #include <cstdarg>
@@ -28,6 +30,12 @@
 #include "userd_api.h"
 
 namespace {
+
+#if defined(_WIN32)
+const char null_device[] = "NUL";
+#else
+const char null_device[] = "/dev/null";
+#endif
 
 // ---- Loading the library -------------------------------------------------
 
@@ -173,11 +181,15 @@ void resolve_all(Library &lib, Reader &r)
 
 // ---- Printing --------------------------------------------------------------
 
+// Where the transcript goes: standard output, except while a preloaded case
+// is being thrown away.
+std::FILE *transcript = nullptr;
+
 void out(const char *format, ...)
 {
     va_list args;
     va_start(args, format);
-    std::vfprintf(stdout, format, args);
+    std::vfprintf(transcript ? transcript : stdout, format, args);
     va_end(args);
 }
 
@@ -222,13 +234,14 @@ struct Options {
     int console = 0;
     std::string steps = "";
     bool nodes = true;
+    std::string preload;
 };
 
 void usage()
 {
     std::fprintf(stderr,
                  "usage: vortimar-inspect [--liner] [--console normal|verbose|debug] [--steps all|i,j,...]\n"
-                 "                        [--no-nodes] LIBRARY CASE_FOLDER/inputs.in\n");
+                 "                        [--no-nodes] [--preload OTHER/inputs.in] LIBRARY CASE_FOLDER/inputs.in\n");
 }
 
 bool parse_options(int argc, char **argv, Options &o)
@@ -252,6 +265,8 @@ bool parse_options(int argc, char **argv, Options &o)
                 o.console = std::atoi(m.c_str());
         } else if (a == "--steps" && i + 1 < argc) {
             o.steps = argv[++i];
+        } else if (a == "--preload" && i + 1 < argc) {
+            o.preload = argv[++i];
         } else if (!a.empty() && a[0] == '-') {
             return false;
         } else {
@@ -303,7 +318,7 @@ struct PartInfo {
     int elements[Z_MAXTYPE] = {0};
 };
 
-void show_reader(Reader &r, const Options &o)
+void show_reader(Reader &r)
 {
     char name[Z_MAX_USERD_NAME + 1] = {0};
     int two_fields = -1;
@@ -352,7 +367,12 @@ void show_reader(Reader &r, const Options &o)
     r.set_filename_button_labels(label1, label2);
     out("button labels: \"%s\" \"%s\"\n", shown(label1, Z_MAX_USERD_NAME).c_str(),
         shown(label2, Z_MAX_USERD_NAME).c_str());
+}
 
+// Hands the user's dialog choices to the reader.
+void apply_dialog_choices(Reader &r, const Options &o)
+{
+    char field_text[Z_LEN_GUI_FIELD_STR + 1] = {0};
     r.set_server_number(1, 1);
     int toggle_values[1] = {o.liner};
     int pulldown_values[1] = {o.console};
@@ -362,9 +382,8 @@ void show_reader(Reader &r, const Options &o)
     out("dialog choices: liner %d console %d\n", o.liner, o.console);
 }
 
-bool load_case(Reader &r, const Options &o)
+bool load_case(Reader &r, const std::string &path)
 {
-    std::string path = o.inputs;
     std::string folder = ".";
     std::string file = path;
     std::size_t cut = path.find_last_of("/\\");
@@ -628,8 +647,23 @@ int main(int argc, char **argv)
     // The transcript and the reader's diagnostic lines interleave in order.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
 
-    show_reader(r, o);
-    bool loaded = load_case(r, o);
+    show_reader(r);
+    if (!o.preload.empty()) {
+        // Another case, loaded and built before the dialog choices are
+        // handed over (so it prints nothing), its transcript thrown away.
+        std::FILE *sink = std::fopen(null_device, "w");
+        transcript = sink;
+        load_case(r, o.preload);
+        r.set_time_set_and_step(1, 1);
+        r.get_node_label_status();
+        show_parts(r);
+        show_variables(r);
+        transcript = nullptr;
+        if (sink)
+            std::fclose(sink);
+    }
+    apply_dialog_choices(r, o);
+    bool loaded = load_case(r, o.inputs);
     int steps = show_time_set(r);
     r.set_time_set_and_step(1, 0);
     out("changing geometry: %d\n", r.get_changing_geometry_status());

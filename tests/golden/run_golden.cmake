@@ -1,6 +1,8 @@
 # Runs the host tool on one golden case and compares its transcript (standard
 # output and the reader's diagnostic lines, merged in order) with expected.txt.
-#   cmake -DTOOL=... -DLIB=... -DCASE=<case folder> [-DEMULATOR=wine] [-DUPDATE=1] -P run_golden.cmake
+#   cmake -DTOOL=... -DLIB=... -DCASE=<case folder> [-DEMULATOR=wine] [-DUPDATE=1]
+#         [-DEXTRA_ARGS="--preload ../other/inputs.in"] -P run_golden.cmake
+# EXTRA_ARGS are options that must not change the transcript.
 # The case folder is ".": paths the reader prints as ".\\name" on Windows are
 # shown as "./name", so that one transcript serves every platform.
 set(args "")
@@ -8,6 +10,10 @@ if(EXISTS "${CASE}/args")
   file(READ "${CASE}/args" args)
   string(STRIP "${args}" args)
   separate_arguments(args UNIX_COMMAND "${args}")
+endif()
+if(EXTRA_ARGS)
+  separate_arguments(extra UNIX_COMMAND "${EXTRA_ARGS}")
+  list(APPEND args ${extra})
 endif()
 set(command ${TOOL} ${args} ${LIB} inputs.in)
 if(EMULATOR)
