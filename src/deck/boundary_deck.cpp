@@ -81,16 +81,21 @@ void read_motion(DeckCursor &c)
     };
 
     const std::string examined = c.line;
-    long long return_to = -1;
     if (contains(examined, " RT")) {
-        return_to = read_value_line(c);
+        // A rotation with translation is complete in itself: its value line
+        // is not examined for a translation or an arbitrary motion.
+        long long return_to = read_value_line(c);
         if (!contains(c.line, "\"")) {
             read_values(c.line, motion.rotation_translation, Num_dims + 7);
             motion.has_rotation_translation = true;
             set_moving(1);
             keep_first_word(c.line);
         }
-    } else if (contains(examined, " RO") || contains(examined, "Rotat") || contains(examined, "rotat")) {
+        case_file_seek(c.deck, return_to);
+        return;
+    }
+    long long return_to = -1;
+    if (contains(examined, " RO") || contains(examined, "Rotat") || contains(examined, "rotat")) {
         return_to = read_value_line(c);
         if (!contains(c.line, "\"")) {
             read_values(c.line, motion.rotation, 7);

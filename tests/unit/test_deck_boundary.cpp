@@ -56,6 +56,15 @@ TEST(DeckBoundary, RegionsMotionsAndNamedFiles)
     EXPECT_EQ(state.Num_extra_files, 1);
     EXPECT_EQ(extra_file(1), (c.dir / "prof.dat").string());
     EXPECT_EQ(state.Num_time_steps, 51);
+
+    // A rotation with translation whose value line names a file: no motion,
+    // and the value line is not taken for a translation keyword.
+    c.write("trans.dat", "p\nt (second)\n0 0 0 0\n");
+    load_deck(c, "t\n#\n1 region\n--\n1 spinner\nMOVING RT\nv w \"trans.dat\"\nv w 1 0 0\n");
+    EXPECT_EQ(state.motion_table[0].moving, 0);
+    EXPECT_FALSE(state.motion_table[0].has_translation_velocity);
+    EXPECT_EQ(state.rigid_motion_present, 0);
+    EXPECT_EQ(state.Num_extra_files, 1);
 }
 
 TEST(DeckBoundary, SpatialFilesBecomePointParts)
