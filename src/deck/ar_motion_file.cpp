@@ -149,7 +149,8 @@ int read_ar_motion_file(int region, const std::string &path)
         if (motion.arbitrary_steps.size() < capacity * values_per_step)
             motion.arbitrary_steps.resize(capacity * values_per_step, 0.0f);
 
-        if (read_next_line(file, line) != 1)
+        // A line too long to be delivered gives the previous line again.
+        if (!read_line_or_end(file, line))
             break;
         std::vector<std::string_view> words = split_words(line, true);
         if (words.size() < 2)
@@ -162,7 +163,7 @@ int read_ar_motion_file(int region, const std::string &path)
             }
             // The data row of this step follows; a file that ends here has
             // no row for it.
-            if (read_next_line(file, line) != 1)
+            if (!read_line_or_end(file, line))
                 break;
             words = split_words(line, true);
         }

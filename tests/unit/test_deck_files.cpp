@@ -103,6 +103,14 @@ TEST(DeckMotionFile, ShortFileIsResampledOntoFiftyOneSteps)
     EXPECT_EQ(state.time_values, first);
     EXPECT_EQ(first[50], 0.100000001f);
     EXPECT_EQ(read_motion_file(0, (c.dir / "absent.dat").string()), -1);
+
+    // A row line too long to be read gives the row before it again; the rows
+    // go on after it.
+    c.write("long.dat", "t (second)\n0 0 0 0\n" + std::string(300, '7') + "\n2 20 0 0\n");
+    one_region(c);
+    read_motion_file(0, (c.dir / "long.dat").string());
+    EXPECT_EQ(x_at(25), 10.0f);  // t = 1, between (0, 0) and (2, 20)
+    EXPECT_EQ(x_at(50), 20.0f);
 }
 
 TEST(DeckMotionFile, LongFileGivesItsOwnTimeLine)
@@ -144,6 +152,12 @@ TEST(DeckArMotionFile, RowsSuppliedLinesAndStepCount)
     state.Num_time_steps = 2;  // a shorter time line already laid out stays
     read_ar_motion_file(0, (c.dir / "a.dat").string());
     EXPECT_EQ(state.Num_time_steps, 2);
+    // A line too long to be read repeats the row before it.
+    c.write("long.dat", "second\n1 0 0 0 1 0 0 0 1 0\n" + std::string(300, 'x') + "\n\n");
+    state.Num_time_steps = 1;
+    read_ar_motion_file(0, (c.dir / "long.dat").string());
+    EXPECT_EQ(state.Num_time_steps, 2);
+    EXPECT_EQ(state.time_values[1], 1.0f);
     c.write("none.dat", "no unit line\n1 2 3\n");
     read_ar_motion_file(0, (c.dir / "none.dat").string());
     EXPECT_EQ(state.Num_time_steps, 0);
