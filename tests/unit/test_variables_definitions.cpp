@@ -23,20 +23,22 @@ TEST(VariablesDefinitions, ValueLinesOfEachRegion)
 {
     TempCase c("vars_deck");
     c.write("boundary.in",
-            "boundary conditions\n# regions\n7 regions\n"
+            "--- boundary conditions\n# regions\n9 regions\n"
             "-----\n1 inlet\nvelocity 0 0 0\npressure total [2.5e5] bar\ntemperature = 300 K\n"
             "-----\n2 outlet\nwall smooth\nvelocity 0 0 0\npressure file \"p2.dat\",\ntemperature = 350\n"
             "-----\n3 liner\nvelocity 0 0 0\npressure = 7 Neumann\ntemperature \"t3.dat\"\n"
             "-----\n4 duct\nvelocity 0 0 0\npressure [total] \"tp4.dat\"\ntemperature=410\n"
             "-----\n5 head\nvelocity 0 0 0\npressure = 1.5e5 Pa\ntemperature none 400\n"
-            "-----\n6 port\nregion port\nvelocity 0 0 0\npressure = 9 Pa\ntemperature = 9\n"
-            "end\nend\n-----\n7 cap\nvelocity 0 0 0\npressure = 8 Pa\ntemperature = 8\n");
+            "-----\n6 lower\nwall\nwall\nvelocity 0 0 0\npressure = 6 Pa\ntemperature = 6\n"
+            "-----\n7 upper\nwall\nwall\nwall\nvelocity 0 0 0\npressure = 7 Pa\ntemperature = 7\n"
+            "-----\n8 port\nregion port\nvelocity 0 0 0\npressure = 9 Pa\ntemperature = 9\n"
+            "end\nend\n-----\n9 cap\nvelocity 0 0 0\npressure = 8 Pa\ntemperature = 8\n");
     begin_new_load();
     const std::string folder = c.dir.string() + "/";
     state.case_folder = folder;
     state.dataset_files = {"", "", "", folder + "boundary.in"};
-    state.Numparts_available = 7;
-    state.part_table.assign(7, PartRecord{});
+    state.Numparts_available = 9;
+    state.part_table.assign(9, PartRecord{});
     state.total_pressure_present = 1;
     state.Num_variables = 3;
     ASSERT_EQ(get_var_file_names_and_constant_values(), 1);
@@ -60,9 +62,13 @@ TEST(VariablesDefinitions, ValueLinesOfEachRegion)
     EXPECT_EQ(constants(3)[2], 0.0f);
     // Third word of the pressure line; "ne" inside "none" makes the temperature 0.
     EXPECT_EQ(constants(4), (std::vector<float>{1.5e5f, 0.0f, 0.0f}));
-    // A "region" line before "velocity" ends the search; two identical lines end the scan.
-    EXPECT_EQ(constants(5), std::vector<float>(3, 0.0f));
+    // "velocity" is looked for on the 4 lines after the block start only
+    // (the deck's first line is never a block start).
+    EXPECT_EQ(constants(5), (std::vector<float>{6.0f, 0.0f, 6.0f}));
     EXPECT_EQ(constants(6), std::vector<float>(3, 0.0f));
+    // A "region" line before "velocity" ends the search; two identical lines end the scan.
+    EXPECT_EQ(constants(7), std::vector<float>(3, 0.0f));
+    EXPECT_EQ(constants(8), std::vector<float>(3, 0.0f));
 }
 
 TEST(VariablesDefinitions, NamesFollowTheCaseAndTheCount)

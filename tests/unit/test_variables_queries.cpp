@@ -1,6 +1,8 @@
 // The host's variable and constant queries, and point parts' nodal values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "geometry/part_table.h"
 #include "motion/engine_motion.h"
 #include "test_support.h"
@@ -132,4 +134,61 @@ TEST(VariablesQueries, PointPartNodalInfo)
     EXPECT_EQ(p.coords[0], 1.0f);
     EXPECT_EQ(nodal("SPATIAL\n", 0), 1);
     EXPECT_EQ(p.node_values[1], (std::vector<float>{0, 0}));
+    // The header is looked for in 10 attempts (a short line costs one more
+    // read) and must start with the words "x" and "y" exactly.
+    std::string filler;
+    for (int i = 0; i < 8; ++i)
+        filler += "line\n";
+    EXPECT_EQ(nodal("SPATIAL\n" + filler + "ab\nx y z t\n", 0), 1);
+    EXPECT_EQ(p.node_values[1], (std::vector<float>{10, 11}));
+    EXPECT_EQ(nodal("SPATIAL\nxx y z p\nX y z p\n" + filler.substr(5) + "x y z p\n", 0), 1);
+    EXPECT_EQ(p.node_values, (std::vector<std::vector<float>>{{0, 0}, {0, 0}}));
+}
+
+TEST(VariablesQueries, VariableInfoAndDescriptions)
+{
+    built_case(1);
+    state.engine_mode = state.lift_files_present = 1;
+    state.Num_variables = 11;
+    state.variable_names = {"Pressure", "Total_Pressure", "Temperature", "Bore", "Stroke", "Con_rod_length",
+                            "RPM", "Intake_lift", "Exhaust_lift", "Piston_motion", "Crank_Angle"};
+    std::vector<std::vector<char>> text(11, std::vector<char>(Z_BUFL, 'X'));
+    std::vector<char *> descriptions, files;
+    for (auto &t : text)
+        descriptions.push_back(t.data());
+    std::vector<int> type(11, -5), location(11, -5), complex(11, -5), changes(11, -5), timeset(11, -5);
+    ASSERT_EQ(USERD_get_gold_variable_info(descriptions.data(), files.data(), type.data(), location.data(),
+                                           complex.data(), files.data(), nullptr, changes.data(), timeset.data()),
+              Z_OK);
+    EXPECT_STREQ(descriptions[1], "Total_Pressure");
+    EXPECT_STREQ(descriptions[10], "Crank_Angle");
+    EXPECT_EQ(type, (std::vector<int>{1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(location, std::vector<int>(11, Z_PER_NODE));
+    EXPECT_EQ(complex, std::vector<int>(11, 0));
+    // Only the lifts, the piston motion and the crank angle are marked as changing.
+    EXPECT_EQ(changes, (std::vector<int>{-5, -5, -5, -5, -5, -5, -5, 1, 1, 1, 1}));
+    EXPECT_EQ(timeset, std::vector<int>(11, 1));
+
+    // Descriptions: at most 78 characters, a terminator at the last position,
+    // the debug lines after the entry point's own and the build's.
+    state.case_folder = std::string(100, 'f');
+    state.debug_flag = 1;
+    char line[Z_BUFL];
+    std::fill(line, line + Z_BUFL, 'X');
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(USERD_get_descrip_lines(Z_GEOM, 0, 0, line, nullptr), Z_OK);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "USERD_get_descrip_lines\nreload_all_parts\n  Geometry location '" + state.case_folder + "'\n");
+    EXPECT_EQ(std::string(line, 78), std::string(78, 'f'));
+    EXPECT_EQ(line[79], '\0');
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(USERD_get_descrip_lines(Z_VARI, 2, 0, line, nullptr), Z_OK);
+    EXPECT_EQ(USERD_get_descrip_lines(Z_VARI, 12, 0, line, nullptr), Z_ERR);
+    EXPECT_EQ(USERD_get_descrip_lines(5, 1, 0, line, nullptr), Z_OK);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "USERD_get_descrip_lines\nreload_all_parts\n  Variable 'Total_Pressure'\n"
+              "USERD_get_descrip_lines\nreload_all_parts\n"
+              "USERD_get_descrip_lines\nreload_all_parts\n");
+    state.debug_flag = 0;
+    EXPECT_STREQ(line, "Total_Pressure");
 }
