@@ -43,12 +43,13 @@ float first_value(const char *line)
 }
 
 // Reads the next line, and past at most two lines shorter than 4 characters.
-// False when no line came.
+// False when the file ended on the way; the line then stays as it was. A line
+// too long to be delivered gives the previous line again.
 bool next_line_past_short(CaseFile &file, char *line)
 {
-    bool read = read_next_line(file, line) == 1;
+    bool read = read_line_or_end(file, line);
     for (int i = 0; i < 2 && read && is_short(line); ++i)
-        read = read_next_line(file, line) == 1;
+        read = read_line_or_end(file, line);
     return read;
 }
 
@@ -133,7 +134,7 @@ int read_spatial_file(CaseFile &file, char *line, int part)
             first_rows.resize(first_rows.size() + 4);
             row_values(line, &first_rows[points * 4]);
             ++points;
-            if (read_next_line(file, line) != 1)
+            if (!read_line_or_end(file, line))
                 break;
         }
     }
@@ -143,6 +144,9 @@ int read_spatial_file(CaseFile &file, char *line, int part)
 
     // Further blocks: a time line, an optional column header, and up to as
     // many rows as block 0 has points. Each block reads at least one line.
+    // Within a block a line that is not delivered (the end of the file, or a
+    // line too long) leaves the previous line standing, and the block's
+    // remaining rows take it again.
     std::size_t times = time_found ? 1 : 0;
     for (std::size_t b = 1;; ++b) {
         std::string ended_previous = line;
@@ -153,14 +157,12 @@ int read_spatial_file(CaseFile &file, char *line, int part)
         std::size_t time_slot = time_found ? b : b - 1;
         state.time_values[time_slot] = first_value(line);
         times = time_slot + 1;
-        if (!next_line_past_short(file, line))
-            continue;
-        if (is_column_header(line) && !next_line_past_short(file, line))
-            continue;
+        next_line_past_short(file, line);
+        if (is_column_header(line))
+            next_line_past_short(file, line);
         for (std::size_t p = 0; p < points && !is_short(line); ++p) {
             row_values(line, &record.point_data[(b * s.capacity + p) * 4]);
-            if (read_next_line(file, line) != 1)
-                break;
+            read_next_line(file, line);
         }
     }
 
