@@ -7,6 +7,17 @@
 #include "interface/reader_state.h"
 #include "userd_api.h"
 
+namespace {
+
+// Builds the table for the current step. A query answers from what the table
+// holds whatever the build's outcome, also when the build ran out of memory.
+void build_for_query()
+{
+    guarded_void("reload_all_parts", [] { reload_all_parts(); });
+}
+
+}  // namespace
+
 extern "C" {
 
 int USERD_get_number_of_model_parts(void)
@@ -22,7 +33,7 @@ int USERD_get_gold_part_build_info(int *part_id, int *part_types, char *part_des
     return guarded("USERD_get_gold_part_build_info", Z_ERR, [&]() -> int {
         debug_print("USERD_get_gold_part_build_info\n");
         // Built first, so the counts are right whatever the host asked before.
-        reload_all_parts();
+        build_for_query();
         const int parts = state.Numparts_available < static_cast<int>(state.part_table.size())
                               ? state.Numparts_available
                               : static_cast<int>(state.part_table.size());
@@ -41,9 +52,9 @@ int USERD_get_gold_part_build_info(int *part_id, int *part_types, char *part_des
 
 int USERD_get_node_label_status(void)
 {
-    return guarded("USERD_get_node_label_status", 0, []() -> int {
+    return guarded("USERD_get_node_label_status", node_label_flag == 1 ? 1 : 0, []() -> int {
         debug_print("USERD_get_node_lable_status\n");
-        reload_all_parts();
+        build_for_query();
         return node_label_flag == 1 ? 1 : 0;
     });
 }
@@ -61,7 +72,7 @@ int USERD_get_part_coords(int part_number, float **coord_array)
         debug_print("part_number = %d\n", part_number);
         if (!host_part(part_number))
             return Z_ERR;
-        reload_all_parts();
+        build_for_query();
         // The build may not move records, but look the part up afresh.
         const PartRecord *part = host_part(part_number);
         if (!part)
