@@ -1,6 +1,7 @@
 // Helpers for unit tests: a case folder made in the temporary directory.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -19,7 +20,11 @@ struct TempCase {
 
     explicit TempCase(const std::string &name)
     {
-        dir = std::filesystem::temp_directory_path() / ("vortimar_test_" + name);
+        // A name of its own per run, so that test runs of several builds at
+        // once do not share folders.
+        static const std::string run =
+            std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+        dir = std::filesystem::temp_directory_path() / ("vortimar_test_" + name + "_" + run);
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }
