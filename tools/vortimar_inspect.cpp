@@ -645,7 +645,10 @@ int main(int argc, char **argv)
         return 1;
     }
     // The transcript and the reader's diagnostic lines interleave in order.
+    // Both streams unbuffered: the Windows C runtime buffers standard error
+    // when it is not a console.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
 
     show_reader(r);
     if (!o.preload.empty()) {
