@@ -1,8 +1,25 @@
 #include "deck/line_reader.h"
 
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
+
+// Opens a case file for binary reading. A folder is not a file: where the
+// system lets a folder be opened for reading, it is closed again, so that
+// every platform reports it as a file that cannot be opened.
+std::FILE *open_for_reading(const std::string &path)
+{
+    std::FILE *fp = std::fopen(path.c_str(), "rb");
+#if !defined(_WIN32)
+    struct stat info;
+    if (fp && fstat(fileno(fp), &info) == 0 && S_ISDIR(info.st_mode)) {
+        std::fclose(fp);
+        fp = nullptr;
+    }
+#endif
+    return fp;
+}
 
 constexpr std::size_t chunk_size = 1 << 20;
 constexpr int piece_limit = line_buffer_size - 1;  // characters taken by one read
@@ -52,7 +69,7 @@ CaseFile::~CaseFile()
 bool open_case_file(CaseFile &file, const std::string &path)
 {
     close_case_file(file);
-    file.fp = std::fopen(path.c_str(), "rb");
+    file.fp = open_for_reading(path);
     if (!file.fp)
         return false;
     file.buffer.assign(chunk_size, 0);
@@ -161,7 +178,7 @@ bool read_line_or_end(CaseFile &file, char *dest)
 
 bool file_can_be_opened(const std::string &path)
 {
-    std::FILE *fp = std::fopen(path.c_str(), "rb");
+    std::FILE *fp = open_for_reading(path);
     if (!fp)
         return false;
     std::fclose(fp);

@@ -28,13 +28,13 @@ bool file_status(const std::string &path, long long &size, std::string &time_tex
 {
 #if defined(_WIN32)
     struct _stat64 info;
-    if (_stat64(path.c_str(), &info) != 0)
+    if (_stat64(path.c_str(), &info) != 0 || (info.st_mode & _S_IFDIR) != 0)
         return false;
     __time64_t when = info.st_mtime;
     const char *text = _ctime64(&when);
 #else
     struct stat info;
-    if (stat(path.c_str(), &info) != 0)
+    if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
         return false;
     std::time_t when = info.st_mtime;
     const char *text = std::ctime(&when);
