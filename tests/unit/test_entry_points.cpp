@@ -94,6 +94,13 @@ TEST(ReaderEntryPoints, CaseFolderAndDatasetRecords)
     std::string deep(300, 'd');
     USERD_set_filenames(file.data(), nullptr, deep.data(), 0);
     EXPECT_EQ(state.case_folder.size(), 255u);
+    // A folder that does not exist loads an empty case.
+    std::string missing = (c.dir / "no_such_folder").string();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(USERD_set_filenames(file.data(), nullptr, missing.data(), 0), Z_OK);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Error opening file"), std::string::npos);
+    EXPECT_EQ(USERD_get_number_of_model_parts(), 0);
+    EXPECT_EQ(USERD_get_num_of_time_steps(1), 1);
 }
 
 TEST(ReaderEntryPoints, TimeSetAndStepClamping)
