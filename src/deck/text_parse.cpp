@@ -17,18 +17,26 @@ bool is_hex_digit(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-}  // namespace
-
-double parse_leading_double(const char *first, const char *last, const char **stop)
+// Past leading white space and one sign, as the C library's number readers go.
+const char *skip_space_and_sign(const char *first, const char *last, bool &negative)
 {
     const char *p = first;
     while (p < last && is_c_space(*p))
         ++p;
-    bool negative = false;
+    negative = false;
     if (p < last && (*p == '+' || *p == '-')) {
         negative = *p == '-';
         ++p;
     }
+    return p;
+}
+
+}  // namespace
+
+double parse_leading_double(const char *first, const char *last, const char **stop)
+{
+    bool negative = false;
+    const char *p = skip_space_and_sign(first, last, negative);
     double value = 0;
     std::from_chars_result result{p, std::errc::invalid_argument};
     if (last - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
@@ -73,14 +81,8 @@ float parse_float(std::string_view text)
 
 long long parse_leading_integer(const char *first, const char *last, const char **stop)
 {
-    const char *p = first;
-    while (p < last && is_c_space(*p))
-        ++p;
     bool negative = false;
-    if (p < last && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
+    const char *p = skip_space_and_sign(first, last, negative);
     if (p >= last || *p < '0' || *p > '9') {
         if (stop)
             *stop = first;
