@@ -670,7 +670,9 @@ int main(int argc, char **argv)
     int steps = show_time_set(r);
     r.set_time_set_and_step(1, 0);
     out("changing geometry: %d\n", r.get_changing_geometry_status());
-    out("node labels: %d element labels: %d\n", r.get_node_label_status(), r.get_element_label_status());
+    int node_labels = r.get_node_label_status();
+    int element_labels = r.get_element_label_status();
+    out("node labels: %d element labels: %d\n", node_labels, element_labels);
     show_files(r);
     std::vector<PartInfo> parts = show_parts(r);
     out("ghosts: %d\n", r.get_ghosts_in_model_flag());
