@@ -282,22 +282,22 @@ bool parse_options(int argc, char **argv, Options &o)
 
 // The steps to show: all of them for short time lines, else nine spread
 // over the run, or the user's list.
-std::vector<int> chosen_steps(const std::string &spec, int count)
+std::vector<int> chosen_steps(const std::string &wanted, int count)
 {
     std::vector<int> steps;
     if (count < 1)
         count = 1;
-    if (spec == "all" || (spec.empty() && count <= 12)) {
+    if (wanted == "all" || (wanted.empty() && count <= 12)) {
         for (int i = 0; i < count; ++i)
             steps.push_back(i);
-    } else if (spec.empty()) {
+    } else if (wanted.empty()) {
         for (int k = 0; k <= 8; ++k) {
             int s = static_cast<int>((static_cast<long long>(count - 1) * k) / 8);
             if (steps.empty() || steps.back() != s)
                 steps.push_back(s);
         }
     } else {
-        const char *p = spec.c_str();
+        const char *p = wanted.c_str();
         while (*p) {
             char *end = nullptr;
             long v = std::strtol(p, &end, 10);
