@@ -48,6 +48,8 @@ extern "C" {
 #define Z_UNSTRUCTURED 0
 #define Z_STATIC 0
 #define Z_CHANGE_COORDS 1
+#define Z_SAVE_ARCHIVE 0
+#define Z_REST_ARCHIVE 1
 
 /* One dataset query record, laid out as the host declares it: 312 bytes on
  * 64-bit Windows (long is 32-bit there), 320 bytes on LP64 systems. */

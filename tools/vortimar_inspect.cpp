@@ -540,7 +540,9 @@ void show_part_nodes(Reader &r, int p, const PartInfo &info, bool connectivity)
             for (int e = 0; e < count; ++e)
                 rows[static_cast<std::size_t>(e)] = conn.data() + 3 * e;
             int rc = r.get_part_elements_by_type(p, t, rows.data());
-            out("    elements type%d: result %d\n", t, rc);
+            std::vector<int> element_ids(static_cast<std::size_t>(count) + 1, -7);
+            int rc_ids = r.get_part_element_ids_by_type(p, t, element_ids.data());
+            out("    elements type%d: result %d, element ids: result %d\n", t, rc, rc_ids);
             for (int e = 0; e < count; ++e) {
                 out("      %d:", e + 1);
                 for (int k = 0; k < corners; ++k)
@@ -677,6 +679,12 @@ int main(int argc, char **argv)
     std::vector<PartInfo> parts = show_parts(r);
     out("ghosts: %d\n", r.get_ghosts_in_model_flag());
     float extents[6] = {0, 0, 0, 0, 0, 0};
+    int max_nodes = -7;
+    int max_elements_row[Z_MAXTYPE] = {0};
+    int max_ijk_row[3] = {0};
+    int *max_elements[1] = {max_elements_row};
+    int *max_ijk[1] = {max_ijk_row};
+    out("maximum sizes: result %d\n", r.get_maxsize_info(&max_nodes, max_elements, max_ijk));
     out("model extents: result %d\n", r.get_model_extents(extents));
     std::vector<VariableInfo> vars = show_variables(r);
     int rigid = r.rigidbody_existence();
@@ -688,7 +696,16 @@ int main(int argc, char **argv)
         show_step(r, step, parts, vars, o, first, rigid);
         first = false;
     }
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        int border_counts[Z_MAXTYPE] = {0};
+        out("border availability of part %zu: result %d\n", i + 1,
+            r.get_border_availability(static_cast<int>(i) + 1, border_counts));
+    }
     r.stop_part_building();
+    float specific[3] = {0, 0, 0};
+    int specific_rc = r.get_var_value_at_specific(1, 1, 1, Z_TRI03, 0, specific, 0);
+    out("value at specific node: result %d\n", specific_rc);
+    out("backup: result %d\n", r.bkup(nullptr, Z_SAVE_ARCHIVE));
     out("load %s\n", loaded ? "succeeded" : "failed");
     r.exit_routine();
     return 0;
