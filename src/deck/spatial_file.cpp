@@ -2,11 +2,11 @@
 // a cloud of points. The whole file is kept in the point part's point_data,
 // and its times become the case's time line.
 //
-// Layout of PartRecord::point_data, as read_nodal_info reads it: point_blocks
-// blocks (one per time block of the file, plus room to grow), each of
-// point_capacity points, each point four floats x, y, z, value. Point p of
-// block b starts at index ((b * point_capacity) + p) * 4. Points and blocks
-// that the file does not fill are zero.
+// Layout of PartRecord::point_data, as read_nodal_info reads it: blocks of
+// point_capacity points each, each point four floats x, y, z, value; the
+// first point_blocks blocks are those the file filled, the rest is room to
+// grow. Point p of block b starts at index ((b * point_capacity) + p) * 4.
+// Points and blocks that the file does not fill are zero.
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -85,7 +85,6 @@ bool hold_blocks(PointStore &s, std::size_t blocks)
         return false;
     }
     s.blocks = blocks;
-    s.part.point_blocks = static_cast<int>(blocks);
     s.part.point_capacity = static_cast<int>(s.capacity);
     return true;
 }
@@ -107,6 +106,7 @@ int read_spatial_file(CaseFile &file, char *line, int part)
     s.file_size = static_cast<std::size_t>(case_file_size(file));
     s.capacity = first_points;
     record.point_data.clear();
+    record.point_blocks = 0;
     state.time_values.assign(first_blocks, 0.0f);
 
     // Block 0: its time line within the first 10 lines, then its rows after
@@ -141,6 +141,7 @@ int read_spatial_file(CaseFile &file, char *line, int part)
     if (!hold_blocks(s, first_blocks))
         return cannot_hold(record);
     std::copy(first_rows.begin(), first_rows.end(), record.point_data.begin());
+    record.point_blocks = 1;
 
     // Further blocks: a time line, an optional column header, and up to as
     // many rows as block 0 has points. Each block reads at least one line.
@@ -157,6 +158,7 @@ int read_spatial_file(CaseFile &file, char *line, int part)
         std::size_t time_slot = time_found ? b : b - 1;
         state.time_values[time_slot] = first_value(line);
         times = time_slot + 1;
+        record.point_blocks = static_cast<int>(b) + 1;
         next_line_past_short(file, line);
         if (is_column_header(line))
             next_line_past_short(file, line);

@@ -86,7 +86,7 @@ struct PartRecord {
     std::vector<float> coords;  // 3 floats per node
     std::vector<int> node_ids;
     std::vector<float> point_data;  // per block, per point: x, y, z, value
-    int point_blocks = 0;           // blocks held in point_data
+    int point_blocks = 0;           // blocks of point_data the file filled
     int point_capacity = 0;         // points per block in point_data
 
     // Variables. A surface part has one value per per-part variable and step,

@@ -78,7 +78,7 @@ int read_nodal_info(CaseFile &file, int part_index, char *line)
         }
     }
 
-    // The time line follows the file's blocks; a step beyond them shows the last.
+    // A step beyond the blocks the file filled shows the last of them.
     int block = state.current_step;
     if (block >= part.point_blocks)
         block = part.point_blocks - 1;

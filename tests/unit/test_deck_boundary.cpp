@@ -90,7 +90,7 @@ TEST(DeckBoundary, SpatialFilesBecomePointParts)
     EXPECT_EQ(in.point_data[((1 * cap) + 0) * 4 + 3], 3.0f);
     const PartRecord &out = state.part_table[3];
     EXPECT_EQ(out.name, "outlet_Points");
-    EXPECT_GE(out.point_blocks, 12);
+    EXPECT_EQ(out.point_blocks, 12);
     EXPECT_EQ(out.point_data[((11 * static_cast<std::size_t>(out.point_capacity)) + 0) * 4], 11.0f);
     // The last spatial file sets the time line: twelve blocks.
     EXPECT_EQ(state.Num_time_steps, 12);
