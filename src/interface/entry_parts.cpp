@@ -70,10 +70,8 @@ int USERD_get_part_coords(int part_number, float **coord_array)
     return guarded("USERD_get_part_coords", Z_ERR, [&]() -> int {
         debug_print("USERD_get_part_coords\n");
         debug_print("part_number = %d\n", part_number);
-        if (!host_part(part_number))
-            return Z_ERR;
+        // Built first, whatever the number: a wrong one is answered after.
         build_for_query();
-        // The build may not move records, but look the part up afresh.
         const PartRecord *part = host_part(part_number);
         if (!part)
             return Z_ERR;

@@ -1,5 +1,4 @@
-// Rigid-body values of the engine parts and of the deck's motions, and the
-// part-number bounds of every part query.
+// Rigid-body values of the engine parts and of the deck's motions.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -115,33 +114,4 @@ TEST(MotionRigidBody, EngineParts)
     EXPECT_EQ(USERD_rigidbody_values(3, v), 1);
     EXPECT_EQ(USERD_rigidbody_values(4, v), 2);
     EXPECT_EQ(USERD_rigidbody_values(5, v), -1);
-}
-
-TEST(MotionRigidBody, PartNumbersOutsideTheTable)
-{
-    TempCase c("bounds");
-    begin_new_load();
-    c.write("surface.dat", "0 3 1\n1 0 0 0\n2 1 0 0\n3 0 1 0\n1 2 3 1\n");
-    state.dataset_files = {c.dir.string() + path_separator_text + "surface.dat"};
-    state.Numparts_available = 2;
-    state.part_table.assign(2, PartRecord{});
-    state.motion_table.assign(2, MotionRecord{});
-    std::vector<float> x(8), y(8), z(8);
-    float *xyz[3] = {x.data(), y.data(), z.data()};
-    std::vector<int> ids(8), conn(3);
-    int *rows[1] = {conn.data()};
-    float v[14];
-    for (int p : {0, -1, 3}) {
-        EXPECT_EQ(USERD_get_part_coords(p, xyz), Z_ERR) << p;
-        EXPECT_EQ(USERD_get_part_node_ids(p, ids.data()), Z_ERR) << p;
-        EXPECT_EQ(USERD_get_part_elements_by_type(p, 6, rows), Z_ERR) << p;
-        EXPECT_EQ(USERD_get_part_element_ids_by_type(p, 6, ids.data()), Z_ERR) << p;
-        EXPECT_EQ(USERD_rigidbody_values(p, v), Z_ERR) << p;
-    }
-    EXPECT_EQ(USERD_get_part_coords(1, xyz), Z_OK);
-    EXPECT_EQ(x, (std::vector<float>{0, 0, 1, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(USERD_get_part_elements_by_type(1, 0, rows), Z_OK);
-    EXPECT_EQ(conn, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(USERD_get_part_element_ids_by_type(2, 6, ids.data()), Z_OK);
-    EXPECT_EQ(USERD_rigidbody_values(2, v), 2);
 }
