@@ -149,8 +149,9 @@ int read_ar_motion_file(int region, const std::string &path)
         if (motion.arbitrary_steps.size() < capacity * values_per_step)
             motion.arbitrary_steps.resize(capacity * values_per_step, 0.0f);
 
-        // A line too long to be delivered gives the previous line again.
-        if (!read_line_or_end(file, line))
+        // The rows end at a line that is not delivered: the end of the
+        // file, or a line too long to be read.
+        if (read_next_line(file, line) != 1)
             break;
         std::vector<std::string_view> words = split_words(line, true);
         if (words.size() < 2)
@@ -161,9 +162,9 @@ int read_ar_motion_file(int region, const std::string &path)
                 reference_axes[k][0] = value_at(words, 4 + k);
                 reference_axes[k][1] = value_at(words, 7 + k);
             }
-            // The data row of this step follows; a file that ends here has
-            // no row for it.
-            if (!read_line_or_end(file, line))
+            // The data row of this step follows; without one (the file ends,
+            // or the line is too long to be read) the rows end here.
+            if (read_next_line(file, line) != 1)
                 break;
             words = split_words(line, true);
         }

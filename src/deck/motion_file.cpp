@@ -16,11 +16,11 @@ namespace {
 constexpr std::size_t resampled_steps = 51;
 
 // The next row: time (seconds) and x, y, z. False at the end of the rows:
-// the end of the file, or a line with fewer than two words. A line too long
-// to be delivered gives the previous line again.
+// a line that is not delivered (the end of the file, or a line too long to
+// be read), or a line with fewer than two words.
 bool read_motion_row(CaseFile &file, char *line, float row[4])
 {
-    if (!read_line_or_end(file, line))
+    if (read_next_line(file, line) != 1)
         return false;
     std::vector<std::string_view> words = split_words(line, true);
     if (words.size() < 2)

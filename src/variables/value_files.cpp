@@ -15,10 +15,10 @@ namespace {
 
 // Reads the table of an open value file. The first line is a title; the rows
 // start after the first later line holding "crank" or "second" (a file
-// without one has no rows) and end at the end of the file or at a line holding
-// no word. Each row is the abscissa and the value, separated by blanks or
-// tabs; a row without a value word has the value 0. A line too long for the
-// line reader reads as the line before it.
+// without one has no rows) and end at a line that is not delivered (the end of
+// the file, or a line too long to be read) or at a line holding no word. Each
+// row is the abscissa and the value, separated by blanks or tabs; a row
+// without a value word has the value 0.
 void read_value_table(CaseFile &file, ValueTable &table)
 {
     char line[line_buffer_size] = "";
@@ -32,7 +32,7 @@ void read_value_table(CaseFile &file, ValueTable &table)
     }
     if (!heading_found)
         return;
-    while (read_line_or_end(file, line)) {
+    while (read_next_line(file, line) == 1) {
         std::vector<std::string_view> words = split_words(line, true);
         if (words.empty())
             break;

@@ -103,14 +103,6 @@ TEST(DeckMotionFile, ShortFileIsResampledOntoFiftyOneSteps)
     EXPECT_EQ(state.time_values, first);
     EXPECT_EQ(first[50], 0.100000001f);
     EXPECT_EQ(read_motion_file(0, (c.dir / "absent.dat").string()), -1);
-
-    // A row line too long to be read gives the row before it again; the rows
-    // go on after it.
-    c.write("long.dat", "t (second)\n0 0 0 0\n" + std::string(300, '7') + "\n2 20 0 0\n");
-    one_region(c);
-    read_motion_file(0, (c.dir / "long.dat").string());
-    EXPECT_EQ(x_at(25), 10.0f);  // t = 1, between (0, 0) and (2, 20)
-    EXPECT_EQ(x_at(50), 20.0f);
 }
 
 TEST(DeckMotionFile, LongFileGivesItsOwnTimeLine)
@@ -152,42 +144,9 @@ TEST(DeckArMotionFile, RowsSuppliedLinesAndStepCount)
     state.Num_time_steps = 2;  // a shorter time line already laid out stays
     read_ar_motion_file(0, (c.dir / "a.dat").string());
     EXPECT_EQ(state.Num_time_steps, 2);
-    // A line too long to be read repeats the row before it.
-    c.write("long.dat", "second\n1 0 0 0 1 0 0 0 1 0\n" + std::string(300, 'x') + "\n\n");
-    state.Num_time_steps = 1;
-    read_ar_motion_file(0, (c.dir / "long.dat").string());
-    EXPECT_EQ(state.Num_time_steps, 2);
-    EXPECT_EQ(state.time_values[1], 1.0f);
     c.write("none.dat", "no unit line\n1 2 3\n");
     read_ar_motion_file(0, (c.dir / "none.dat").string());
     EXPECT_EQ(state.Num_time_steps, 0);
-}
-
-TEST(DeckSpatialFile, LinesNotDeliveredRepeatThePreviousRow)
-{
-    TempCase c("deck_spatial_rows");
-    c.write("s.dat", "SPATIAL\n0 second\nx y z p\n0 0 0 1\n" + std::string(300, '9') +
-                         "\n2 0 0 3\n\n0.5 second\n\n0 0 1 4\n");
-    one_region(c);
-    CaseFile file;
-    char line[line_buffer_size] = "";
-    ASSERT_TRUE(open_case_file(file, (c.dir / "s.dat").string()));
-    read_next_line(file, line);
-    ASSERT_EQ(read_spatial_file(file, line, 0), 1);
-    const PartRecord &part = state.part_table[0];
-    const std::size_t cap = static_cast<std::size_t>(part.point_capacity);
-    auto value = [&](std::size_t block, std::size_t point, std::size_t k) {
-        return part.point_data[(block * cap + point) * 4 + k];
-    };
-    // Block 0: the too-long line gives row 0 again, then row 2 follows.
-    EXPECT_EQ(part.number_of_nodes, 3);
-    EXPECT_EQ(value(0, 1, 3), 1.0f);
-    EXPECT_EQ(value(0, 2, 0), 2.0f);
-    // Block 1 ends with the file after one row: its other points take it again.
-    EXPECT_EQ(state.Num_time_steps, 2);
-    EXPECT_EQ(state.time_values[1], 0.5f);
-    EXPECT_EQ(value(1, 2, 2), 1.0f);
-    EXPECT_EQ(value(1, 2, 3), 4.0f);
 }
 
 TEST(DeckLiftFiles, LaterCycleTableAndIncompleteFiles)

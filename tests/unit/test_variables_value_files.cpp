@@ -66,10 +66,6 @@ TEST(VariablesValueFiles, SecondsTableAndRowRules)
     // A one-number row has value 0; an empty line ends the table.
     EXPECT_EQ(read_values("title\nseconds\n1\n3 30\n\n4 40\n", 1, 0, times, seconds),
               (std::vector<float>{0, 0, 15, 30, 0}));
-    // A line too long for the line reader repeats the row before it and the
-    // table goes on.
-    EXPECT_EQ(read_values("title\nseconds\n1 10\n" + std::string(300, '9') + "\n3 30\n", 0, 0, times, seconds),
-              (std::vector<float>{0, 10, 20, 30, 0}));
     // No "crank"/"second" line after the title: no rows.
     EXPECT_EQ(read_values("seconds\n1 10\n3 30\n", 0, 0, times, seconds), none);
     // The heading word does not choose the unit; an engine case on a time
