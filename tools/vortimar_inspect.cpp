@@ -561,6 +561,49 @@ void preload_case(Reader &r, const CaseLocation &where)
         std::fclose(sink);
 }
 
+// What the host asks once a case is loaded: labels, files, parts, sizes and
+// variables. Fills `parts` and `vars`; returns the rigid-body existence answer.
+int show_case_overview(Reader &r, std::vector<PartInfo> &parts, std::vector<VariableInfo> &vars)
+{
+    r.set_time_set_and_step(1, 0);
+    out("changing geometry: %d\n", r.get_changing_geometry_status());
+    int node_labels = r.get_node_label_status();
+    int element_labels = r.get_element_label_status();
+    out("node labels: %d element labels: %d\n", node_labels, element_labels);
+    show_files(r);
+    parts = show_parts(r);
+    out("ghosts: %d\n", r.get_ghosts_in_model_flag());
+    float extents[6] = {0, 0, 0, 0, 0, 0};
+    int max_nodes = -7;
+    int max_elements_row[Z_MAXTYPE] = {0};
+    int max_ijk_row[3] = {0};
+    int *max_elements[1] = {max_elements_row};
+    int *max_ijk[1] = {max_ijk_row};
+    out("maximum sizes: result %d\n", r.get_maxsize_info(&max_nodes, max_elements, max_ijk));
+    out("model extents: result %d\n", r.get_model_extents(extents));
+    vars = show_variables(r);
+    int rigid = r.rigidbody_existence();
+    out("rigid body values: %d\n", rigid);
+    return rigid;
+}
+
+// What the host asks when it is done with the case's steps, then the end.
+void show_closing(Reader &r, const std::vector<PartInfo> &parts, bool loaded)
+{
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        int border_counts[Z_MAXTYPE] = {0};
+        out("border availability of part %zu: result %d\n", i + 1,
+            r.get_border_availability(static_cast<int>(i) + 1, border_counts));
+    }
+    r.stop_part_building();
+    float specific[3] = {0, 0, 0};
+    int specific_rc = r.get_var_value_at_specific(1, 1, 1, Z_TRI03, 0, specific, 0);
+    out("value at specific node: result %d\n", specific_rc);
+    out("backup: result %d\n", r.bkup(nullptr, Z_SAVE_ARCHIVE));
+    out("load %s\n", loaded ? "succeeded" : "failed");
+    r.exit_routine();
+}
+
 // Drives the reader through the case in the host's order. Returns the exit
 // status: 0, or 2 when the step list does not fit the case's time line.
 int run(Reader &r, const Options &o, const CaseLocation &main_case, const CaseLocation &preload)
@@ -577,44 +620,15 @@ int run(Reader &r, const Options &o, const CaseLocation &main_case, const CaseLo
         r.exit_routine();
         return 2;
     }
-    r.set_time_set_and_step(1, 0);
-    out("changing geometry: %d\n", r.get_changing_geometry_status());
-    int node_labels = r.get_node_label_status();
-    int element_labels = r.get_element_label_status();
-    out("node labels: %d element labels: %d\n", node_labels, element_labels);
-    show_files(r);
-    std::vector<PartInfo> parts = show_parts(r);
-    out("ghosts: %d\n", r.get_ghosts_in_model_flag());
-    float extents[6] = {0, 0, 0, 0, 0, 0};
-    int max_nodes = -7;
-    int max_elements_row[Z_MAXTYPE] = {0};
-    int max_ijk_row[3] = {0};
-    int *max_elements[1] = {max_elements_row};
-    int *max_ijk[1] = {max_ijk_row};
-    out("maximum sizes: result %d\n", r.get_maxsize_info(&max_nodes, max_elements, max_ijk));
-    out("model extents: result %d\n", r.get_model_extents(extents));
-    std::vector<VariableInfo> vars = show_variables(r);
-    int rigid = r.rigidbody_existence();
-    out("rigid body values: %d\n", rigid);
-
-    std::vector<int> shown_steps = chosen_steps(o, steps);
+    std::vector<PartInfo> parts;
+    std::vector<VariableInfo> vars;
+    const int rigid = show_case_overview(r, parts, vars);
     bool first = true;
-    for (int step : shown_steps) {
+    for (int step : chosen_steps(o, steps)) {
         show_step(r, step, parts, vars, o, first, rigid);
         first = false;
     }
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        int border_counts[Z_MAXTYPE] = {0};
-        out("border availability of part %zu: result %d\n", i + 1,
-            r.get_border_availability(static_cast<int>(i) + 1, border_counts));
-    }
-    r.stop_part_building();
-    float specific[3] = {0, 0, 0};
-    int specific_rc = r.get_var_value_at_specific(1, 1, 1, Z_TRI03, 0, specific, 0);
-    out("value at specific node: result %d\n", specific_rc);
-    out("backup: result %d\n", r.bkup(nullptr, Z_SAVE_ARCHIVE));
-    out("load %s\n", loaded ? "succeeded" : "failed");
-    r.exit_routine();
+    show_closing(r, parts, loaded);
     return 0;
 }
 
