@@ -42,32 +42,9 @@ START=$(date +%s)
 PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64)
 
-install_missing_packages() {
-    if ! command -v dpkg-query >/dev/null 2>&1; then
-        echo "test-all: not a Debian system; skipping the package check"
-        return 0
-    fi
-    local missing=() pkg
-    for pkg in "${PACKAGES[@]}"; do
-        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
-            missing+=("$pkg")
-        fi
-    done
-    if [ ${#missing[@]} -eq 0 ]; then
-        return 0
-    fi
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "test-all: missing packages (run as root to install them): ${missing[*]}" >&2
-        return 0
-    fi
-    echo "test-all: installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update || { echo "test-all: apt-get update failed" >&2; return 1; }
-    apt-get install -y --no-install-recommends "${missing[@]}" ||
-        { echo "test-all: apt-get install failed" >&2; return 1; }
-}
-
-install_missing_packages || exit 1
+# shellcheck source=scripts/packages.sh
+source "$ROOT/scripts/packages.sh"
+install_missing_packages test-all "${PACKAGES[@]}" || exit 1
 
 # ---- Wine ---------------------------------------------------------------------
 # The 64-bit loader directly where it exists (the 'wine' wrapper asks for the
