@@ -44,6 +44,9 @@ TEST(DeckEuler, BranchOrderAndSinglePrecisionResults)
         {{{1, 0, 0}, {0, 1, 0}}, {1, 0, 0, 0}},                 // identity
         {{{0, 1, 0}, {-1, 0, 0}}, {root_half, 0, 0, -root_half}},  // quarter turn about z
         {{{1, 0, 0}, {0, -1, 0}}, {0, 1, 0, 0}},                // half turn about x: second branch
+        // Half turn about (0, 1, 1) / sqrt 2: e0 and e1 are exactly 0, the
+        // third branch finds e2 and from it e3 (e1 from R01 + R10 stays 0).
+        {{{-1, 0, 0}, {0, 0, 1}}, {0, 0, root_half, root_half}},
         {{{-1, 0, 0}, {0, -1, 0}}, {0, 0, 0, 1}},               // half turn about z: last branch
     };
     for (const Case &k : cases) {

@@ -1,6 +1,7 @@
 // The surface geometry file and the lazy build of the part table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,36 @@ TEST(GeometrySurface, BadVerticesShortFilesAndLongLines)
     surface_case(c, "0 3 2\n1 0 0 0\n2 1 0 0\n3 0 1 0\n1 2 3 1\n3 2 1 1" + std::string(260, ' ') + "\n", 1);
     ASSERT_EQ(read_surface_file(state.dataset_files[0]), 1);
     EXPECT_EQ(corners_of(0), (std::vector<int>{1, 2, 3, 1, 2, 3}));
+}
+
+TEST(GeometrySurface, PartsWhoseVerticesStartBeyondTheFirstWord)
+{
+    // Vertex n at (n, 2n, -n). Part 1 uses vertices 70-72 and 130-132 only,
+    // so its vertex set starts at its second 64-vertex word; part 2 uses 1-3.
+    TempCase c("geom_far");
+    std::string surface = "0 140 3\n";
+    for (int n = 1; n <= 140; ++n)
+        surface += std::to_string(n) + " " + std::to_string(n) + " " + std::to_string(2 * n) + " " +
+                   std::to_string(-n) + "\n";
+    surface += "70 71 72 1\n130 131 132 1\n1 2 3 2\n";
+    surface_case(c, surface, 2);
+    ASSERT_EQ(reload_all_parts(), 1);
+
+    const std::vector<int> used_by_first = {70, 71, 72, 130, 131, 132};
+    std::vector<float> x(140, 0.0f), y(140, 0.0f);
+    for (int n : used_by_first) {
+        x[static_cast<std::size_t>(n - 1)] = static_cast<float>(n);
+        y[static_cast<std::size_t>(n - 1)] = static_cast<float>(2 * n);
+    }
+    EXPECT_EQ(coords_of(0, 0), x);
+    EXPECT_EQ(coords_of(0, 1), y);
+    for (int node = 0; node < 140; ++node) {
+        bool expected = std::find(used_by_first.begin(), used_by_first.end(), node + 1) != used_by_first.end();
+        EXPECT_EQ(surface_node_used(part(0), node), expected) << node;
+        EXPECT_EQ(surface_node_used(part(1), node), node < 3) << node;
+    }
+    EXPECT_EQ(coords_of(1, 2)[2], -3.0f);
+    EXPECT_EQ(coords_of(1, 2)[3], 0.0f);
 }
 
 TEST(GeometrySurface, FailedFirstBuildIsRetriedFromAClearStart)

@@ -52,6 +52,30 @@ TEST(MotionRigidBody, RotationAboutAFixedAxis)
     EXPECT_EQ(std::vector<float>(v, v + 14), (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
+TEST(MotionRigidBody, AngleFromStepAndSpacingTranslationFromTime)
+{
+    // Times twice the spacing of the run (as a motion profile may give): the
+    // turn is step x spacing x speed, 9 degrees at step 25, while the moving
+    // centre's translation follows the step's time, 0.05 s.
+    MotionRecord turning_centre;
+    turning_centre.moving = 1;
+    turning_centre.has_rotation_translation = true;
+    const float values[10] = {1, 0, 0, 1, 2, 3, 0, 0, 1, 360};
+    std::copy(values, values + 10, turning_centre.rotation_translation);
+    motion_case(rotation(1.0f));
+    state.motion_table[1] = turning_centre;
+    for (int i = 0; i < 51; ++i)
+        state.time_values[static_cast<std::size_t>(i)] = static_cast<float>(i) * 0.002f;
+    state.current_step = 25;
+    float v[14];
+    ASSERT_EQ(USERD_rigidbody_values(1, v), 1);
+    EXPECT_EQ(std::vector<float>(v, v + 7), (std::vector<float>{1, 2, 3, 0x1.fe6bf2p-1f, 0, 0, 0x1.415e54p-4f}));
+    ASSERT_EQ(USERD_rigidbody_values(2, v), 1);
+    // x: velocity 1 times 0.05 s plus centre 1, in single precision.
+    EXPECT_EQ(std::vector<float>(v, v + 10),
+              (std::vector<float>{1.05f, 2, 3, 0x1.fe6bf2p-1f, 0, 0, 0x1.415e54p-4f, 1, 2, 3}));
+}
+
 TEST(MotionRigidBody, EulerSumOfSquaresLine)
 {
     float v[14];
