@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "geometry/part_table.h"
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 #include "userd_api.h"
 
 namespace {

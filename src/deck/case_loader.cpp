@@ -3,9 +3,9 @@
 #include <new>
 
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/text_parse.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "deck/line_reader.h"
+#include "core/line_reader.h"
 
 // Loads the whole case named by state.case_folder: the dataset file table,
 // inputs.in, engine.in, boundary.in and the time line. -1 when the dataset

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "deck/value_table.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/text_parse.h"
+#include "core/value_table.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 
 namespace {
 

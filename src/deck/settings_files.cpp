@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/text_parse.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 
 namespace {
 

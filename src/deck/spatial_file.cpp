@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/text_parse.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 
 namespace {
 

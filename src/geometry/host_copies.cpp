@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "geometry/part_table.h"
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <new>
 
 #include "geometry/surface_file.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 #include "motion/engine_motion.h"
 #include "variables/variables.h"
 

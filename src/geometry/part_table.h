@@ -2,8 +2,8 @@
 // parts from spatial value files, rebuilt lazily for the host's current step.
 #pragma once
 
-#include "deck/line_reader.h"
-#include "interface/reader_state.h"
+#include "core/line_reader.h"
+#include "core/reader_state.h"
 
 // Builds the part table for state.current_step: the first call reads the
 // surface file, the variable definitions and the value files; later calls

@@ -5,10 +5,10 @@
 #include <sys/stat.h>
 
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "interface/diagnostics.h"
+#include "core/text_parse.h"
+#include "core/diagnostics.h"
 #include "interface/entry_guard.h"
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 #include "userd_api.h"
 
 #if defined(_WIN32)

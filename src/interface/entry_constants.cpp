@@ -1,8 +1,8 @@
 // The engine constants of the variable list: bore, stroke, connecting-rod
 // length and speed, and per step the valve lifts, the piston motion and the
 // crank angle.
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 #include "motion/engine_motion.h"
 #include "userd_api.h"
 

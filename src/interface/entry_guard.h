@@ -7,7 +7,7 @@
 #include <exception>
 #include <new>
 
-#include "interface/diagnostics.h"
+#include "core/diagnostics.h"
 
 template <typename Result, typename Body>
 Result guarded(const char *entry_point, Result on_failure, Body body) noexcept

@@ -1,9 +1,9 @@
 // Who the reader is, and its dialog: the "Moving Liner" toggle and the
 // "Console Output" pulldown.
-#include "deck/text_parse.h"
-#include "interface/diagnostics.h"
+#include "core/text_parse.h"
+#include "core/diagnostics.h"
 #include "interface/entry_guard.h"
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 #include "userd_api.h"
 
 namespace {

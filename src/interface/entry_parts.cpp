@@ -1,10 +1,10 @@
 // The host's queries on parts: their number, sizes, coordinates, node ids and
 // connectivity. Part number p is record p - 1 of the part table.
-#include "deck/text_parse.h"
+#include "core/text_parse.h"
 #include "geometry/part_table.h"
-#include "interface/diagnostics.h"
+#include "core/diagnostics.h"
 #include "interface/entry_guard.h"
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 #include "userd_api.h"
 
 namespace {

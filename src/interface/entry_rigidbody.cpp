@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "geometry/part_table.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 #include "motion/engine_motion.h"
 #include "userd_api.h"
 

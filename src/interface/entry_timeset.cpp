@@ -1,8 +1,8 @@
 // The one time set: its steps, their solution times, and the current step.
 #include <cstring>
 
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 #include "userd_api.h"
 
 extern "C" {

@@ -1,7 +1,7 @@
 // Host features this reader does not offer: materials, species, structured
 // blocks, ghosts, borders, polyhedra, failed elements, archives. They answer
 // with fixed values.
-#include "interface/diagnostics.h"
+#include "core/diagnostics.h"
 #include "userd_api.h"
 
 namespace {

@@ -2,12 +2,12 @@
 // per-node values of a part at the current step.
 #include <cstddef>
 
-#include "deck/text_parse.h"
+#include "core/text_parse.h"
 #include "geometry/part_table.h"
 #include "geometry/surface_file.h"
-#include "interface/diagnostics.h"
+#include "core/diagnostics.h"
 #include "interface/entry_guard.h"
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 #include "userd_api.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "geometry/part_table.h"
 #include "geometry/surface_file.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 #include "motion/engine_motion.h"
 
 namespace {

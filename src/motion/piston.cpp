@@ -1,7 +1,7 @@
 // Slider-crank kinematics of the piston.
 #include <cmath>
 
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 #include "motion/engine_motion.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <new>
 #include <string_view>
 
-#include "deck/line_reader.h"
-#include "deck/text_parse.h"
+#include "core/line_reader.h"
+#include "core/text_parse.h"
 #include "geometry/part_table.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 
 namespace {
 

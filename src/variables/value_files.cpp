@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "deck/line_reader.h"
-#include "deck/text_parse.h"
-#include "deck/value_table.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/line_reader.h"
+#include "core/text_parse.h"
+#include "core/value_table.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 #include "variables/variables.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "deck/deck_readers.h"
-#include "deck/line_reader.h"
-#include "deck/text_parse.h"
+#include "core/line_reader.h"
+#include "core/text_parse.h"
 #include "geometry/surface_file.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 #include "variables/variables.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 #include "userd_api.h"
 
 #if defined(_WIN32)

@@ -1,4 +1,4 @@
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 
 ReaderState state;
 

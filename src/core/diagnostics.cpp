@@ -1,9 +1,9 @@
-#include "interface/diagnostics.h"
+#include "core/diagnostics.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 
 void debug_print(const char *format, ...)
 {
