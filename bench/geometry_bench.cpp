@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "geometry/part_table.h"
 #include "core/reader_state.h"
+#include "geometry/part_table.h"
+#include "interface/default_reader.h"
 #include "userd_api.h"
 
 namespace {
@@ -98,12 +99,13 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot load %s\n", folder.c_str());
         return 1;
     }
+    ReaderState &state = default_reader();
     const std::string surface = state.dataset_files.at(0);
     plain_parse(surface);  // both runs find the file in the page cache
 
     USERD_set_time_set_and_step(1, 0);
     auto start = Clock::now();
-    int built = reload_all_parts();
+    int built = reload_all_parts(state);
     double build = seconds_since(start);
     double peak = peak_memory_mb();
     if (built != 1) {
@@ -117,7 +119,7 @@ int main(int argc, char **argv)
         state.geometry_pending = 1;
         state.built_step = -1;
         start = Clock::now();
-        reload_all_parts();
+        reload_all_parts(state);
         build = std::min(build, seconds_since(start));
     }
     double plain = 1e9, strict = 1e9;
@@ -132,7 +134,7 @@ int main(int argc, char **argv)
     for (int s = 1; s < steps; ++s) {
         USERD_set_time_set_and_step(1, s);
         auto t = Clock::now();
-        reload_all_parts();
+        reload_all_parts(state);
         double one = seconds_since(t);
         step_total += one;
         step_worst = std::max(step_worst, one);
@@ -151,14 +153,14 @@ int main(int argc, char **argv)
     double copy = 1e9, plain_copy = 1e9;
     for (int r = 0; r < 20; ++r) {
         auto t = Clock::now();
-        copy_part_coords(part, arrays);
+        copy_part_coords(state, part, arrays);
         copy = std::min(copy, seconds_since(t));
         t = Clock::now();
         for (int c = 0; c < 3; ++c)
             std::memcpy(arrays[c] + 1, source[c].data() + 1, (n - 1) * sizeof(float));
         plain_copy = std::min(plain_copy, seconds_since(t));
     }
-    copy_part_coords(part, arrays);
+    copy_part_coords(state, part, arrays);
 
     std::printf("case: %d parts, %d vertices, %d steps\n", state.Numparts_available, state.surface_vertex_count,
                 state.Num_time_steps);

@@ -1,6 +1,8 @@
 // Diagnostic lines on the standard error stream.
 #pragma once
 
+struct ReaderState;
+
 #if defined(__GNUC__)
 #define DIAG_PRINTF_FORMAT(a, b) __attribute__((format(printf, a, b)))
 #else
@@ -8,7 +10,7 @@
 #endif
 
 // Printed only while the "Console Output" pulldown is on "Debug".
-void debug_print(const char *format, ...) DIAG_PRINTF_FORMAT(1, 2);
+void debug_print(ReaderState &state, const char *format, ...) DIAG_PRINTF_FORMAT(2, 3);
 
 // Printed whatever the pulldown says (errors the user must see).
-void always_print(const char *format, ...) DIAG_PRINTF_FORMAT(1, 2);
+void always_print(ReaderState &state, const char *format, ...) DIAG_PRINTF_FORMAT(2, 3);

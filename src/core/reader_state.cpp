@@ -1,8 +1,6 @@
 #include "core/reader_state.h"
 
-ReaderState state;
-
-void begin_new_load()
+void begin_new_load(ReaderState &state)
 {
     ReaderState fresh;
     fresh.debug_flag = state.debug_flag;

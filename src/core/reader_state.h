@@ -1,7 +1,10 @@
-// The reader state: every value the reader keeps between calls lives in the one
-// `state` record below. The host calls one entry point at a time on one thread,
-// so there are no locks. A new case load starts from a clean record; only the
-// reader dialog's choices carry over (begin_new_load).
+// The reader state: a ReaderState is one reader, and every value the reader
+// keeps between calls lives in it. Every routine of the reader works on the
+// reader it is given as its first parameter `state`; nothing else holds
+// state, so readers are independent of each other. One reader is used by one
+// thread at a time, so there are no locks; different readers may run on
+// different threads at once. A new case load starts from a clean record; only
+// the reader dialog's choices carry over (begin_new_load).
 #pragma once
 
 #include <cstddef>
@@ -155,14 +158,12 @@ struct ReaderState {
     std::vector<float> surface_x, surface_y, surface_z;  // vertex n at index n-1
 };
 
-extern ReaderState state;
-
 // Starts a new case load: everything back to its initial value except the
 // reader dialog's choices.
-void begin_new_load();
+void begin_new_load(ReaderState &state);
 
 // Number of per-part variables: Pressure, Total_Pressure when present, Temperature.
-inline int per_part_variable_count() { return state.total_pressure_present + 2; }
+inline int per_part_variable_count(ReaderState &state) { return state.total_pressure_present + 2; }
 
 // The entry of a per-step table (stride floats per step) for the current
 // step, or nullptr when the table has no row for it.

@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "deck/deck_readers.h"
-#include "core/text_parse.h"
 #include "core/diagnostics.h"
 #include "core/reader_state.h"
+#include "core/text_parse.h"
+#include "deck/deck_readers.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ void row_values(const char *line, float *p)
 // whose blocks are full takes at least 5 bytes per point and block, so it
 // always gets its room; beyond that only the spare room of each block and
 // the blocks kept ahead are allowed for.
-bool hold_blocks(PointStore &s, std::size_t blocks)
+bool hold_blocks(ReaderState &state, PointStore &s, std::size_t blocks)
 {
     std::size_t justified = 4 * s.file_size + 110 * blocks + 10 * s.capacity + 1000;
     if (blocks > justified / s.capacity)
@@ -90,15 +90,15 @@ bool hold_blocks(PointStore &s, std::size_t blocks)
     return true;
 }
 
-int cannot_hold(const PartRecord &part)
+int cannot_hold(ReaderState &state, const PartRecord &part)
 {
-    always_print("Cannot allocate the point data of %s\n", part.point_file.c_str());
+    always_print(state, "Cannot allocate the point data of %s\n", part.point_file.c_str());
     return -1;
 }
 
 }  // namespace
 
-int read_spatial_file(CaseFile &file, char *line, int part)
+int read_spatial_file(ReaderState &state, CaseFile &file, char *line, int part)
 {
     if (part < 0 || static_cast<std::size_t>(part) >= state.part_table.size())
         return -1;
@@ -138,8 +138,8 @@ int read_spatial_file(CaseFile &file, char *line, int part)
                 break;
         }
     }
-    if (!hold_blocks(s, first_blocks))
-        return cannot_hold(record);
+    if (!hold_blocks(state, s, first_blocks))
+        return cannot_hold(state, record);
     std::copy(first_rows.begin(), first_rows.end(), record.point_data.begin());
 
     // Further blocks: a time line, an optional column header, and up to as
@@ -152,8 +152,8 @@ int read_spatial_file(CaseFile &file, char *line, int part)
         std::string ended_previous = line;
         if (read_next_line(file, line) != 1 || ended_previous == line)
             break;
-        if (b >= s.blocks && !hold_blocks(s, s.blocks + blocks_step))
-            return cannot_hold(record);
+        if (b >= s.blocks && !hold_blocks(state, s, s.blocks + blocks_step))
+            return cannot_hold(state, record);
         std::size_t time_slot = time_found ? b : b - 1;
         state.time_values[time_slot] = first_value(line);
         times = time_slot + 1;

@@ -4,11 +4,12 @@
 #include <ctime>
 #include <sys/stat.h>
 
-#include "deck/deck_readers.h"
-#include "core/text_parse.h"
 #include "core/diagnostics.h"
-#include "interface/entry_guard.h"
 #include "core/reader_state.h"
+#include "core/text_parse.h"
+#include "deck/deck_readers.h"
+#include "interface/default_reader.h"
+#include "interface/entry_guard.h"
 #include "userd_api.h"
 
 #if defined(_WIN32)
@@ -50,12 +51,13 @@ extern "C" {
 
 int USERD_set_filenames(char filename_1[], char *, char the_path[], int)
 {
-    return guarded("USERD_set_filenames", Z_ERR, [&]() -> int {
-        begin_new_load();
+    ReaderState &state = default_reader();
+    return guarded(state, "USERD_set_filenames", Z_ERR, [&]() -> int {
+        begin_new_load(state);
         state.host_file_name = bounded(filename_1 ? filename_1 : "", path_limit);
-        debug_print("USERD_set_filenames, '%s'\n", state.host_file_name.c_str());
+        debug_print(state, "USERD_set_filenames, '%s'\n", state.host_file_name.c_str());
         state.case_folder = bounded(the_path ? the_path : "", path_limit) + path_separator;
-        return get_file_info() == -1 ? Z_ERR : Z_OK;
+        return get_file_info(state) == -1 ? Z_ERR : Z_OK;
     });
 }
 
@@ -65,17 +67,19 @@ void USERD_set_server_number(int, int)
 
 int USERD_get_number_of_files_in_dataset(void)
 {
-    debug_print("USERD_get_number_of_files_in_dataset\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_number_of_files_in_dataset\n");
     state.Num_dataset_files = state.Num_extra_files + 4;
-    debug_print("Num_dataset_files = %d\n", state.Num_dataset_files);
+    debug_print(state, "Num_dataset_files = %d\n", state.Num_dataset_files);
     return state.Num_dataset_files;
 }
 
 int USERD_get_dataset_query_file_info(Z_QFILES *qfiles)
 {
-    return guarded("USERD_get_dataset_query_file_info", Z_ERR, [&]() -> int {
-        debug_print("USERD_get_dataset_query_file_info\n");
-        debug_print("-----Data_set files-----\n");
+    ReaderState &state = default_reader();
+    return guarded(state, "USERD_get_dataset_query_file_info", Z_ERR, [&]() -> int {
+        debug_print(state, "USERD_get_dataset_query_file_info\n");
+        debug_print(state, "-----Data_set files-----\n");
         int count = state.Num_extra_files + 4;
         for (int i = 0; i < count; ++i) {
             std::string name;
@@ -83,7 +87,7 @@ int USERD_get_dataset_query_file_info(Z_QFILES *qfiles)
                 name = state.dataset_files[static_cast<std::size_t>(i)];
             Z_QFILES &record = qfiles[i];
             copy_text(record.name, name, path_limit);
-            debug_print("%s\n", record.name);
+            debug_print(state, "%s\n", record.name);
             long long size = 0;
             std::string time_text;
             if (file_status(name, size, time_text)) {
@@ -101,11 +105,12 @@ int USERD_get_dataset_query_file_info(Z_QFILES *qfiles)
 
 int USERD_get_changing_geometry_status(void)
 {
+    ReaderState &state = default_reader();
     if (state.moving_liner == 1) {
-        debug_print("TRANSIENT-GEOMETRY--Z_CHANGE_COORDS\n");
+        debug_print(state, "TRANSIENT-GEOMETRY--Z_CHANGE_COORDS\n");
         return Z_CHANGE_COORDS;
     }
-    debug_print("STATIC-GEOMETRY--Z_STATIC\n");
+    debug_print(state, "STATIC-GEOMETRY--Z_STATIC\n");
     return Z_STATIC;
 }
 

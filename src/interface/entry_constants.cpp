@@ -3,6 +3,7 @@
 // crank angle.
 #include "core/diagnostics.h"
 #include "core/reader_state.h"
+#include "interface/default_reader.h"
 #include "motion/engine_motion.h"
 #include "userd_api.h"
 
@@ -14,7 +15,7 @@ constexpr float not_a_constant = -1.0f;
 // Constant c counted from "Bore": the engine's dimensions and speed, the two
 // valve lifts when the lift files were read, then the piston motion and the
 // crank angle of the current step.
-float engine_constant(int c)
+float engine_constant(ReaderState &state, int c)
 {
     const EngineParams &p = state.engine_params;
     const float fixed[] = {p.bore, p.stroke, p.conrod, p.rpm};
@@ -28,9 +29,9 @@ float engine_constant(int c)
         c -= 2;
     }
     if (c == 4)
-        return piston_displacement();
+        return piston_displacement(state);
     if (c == 5)
-        return current_crank_angle();
+        return current_crank_angle(state);
     return not_a_constant;
 }
 
@@ -40,11 +41,12 @@ extern "C" {
 
 float USERD_get_constant_val(int which_var, int)
 {
-    debug_print("USERD_get_constant_val,reader variable index %d\n", which_var - 1);
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_constant_val,reader variable index %d\n", which_var - 1);
     if (which_var < 1 || which_var > state.Num_variables)
         return not_a_constant;
     int c = which_var - 3 - state.total_pressure_present;
-    return engine_constant(c);
+    return engine_constant(state, c);
 }
 
 }  // extern "C"

@@ -1,9 +1,10 @@
 // Who the reader is, and its dialog: the "Moving Liner" toggle and the
 // "Console Output" pulldown.
-#include "core/text_parse.h"
 #include "core/diagnostics.h"
-#include "interface/entry_guard.h"
 #include "core/reader_state.h"
+#include "core/text_parse.h"
+#include "interface/default_reader.h"
+#include "interface/entry_guard.h"
 #include "userd_api.h"
 
 namespace {
@@ -23,7 +24,8 @@ extern "C" {
 
 int USERD_get_name_of_reader(char name[Z_MAX_USERD_NAME], int *two_fields)
 {
-    debug_print("USERD_get_name_of_reader\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_name_of_reader\n");
     copy_text(name, reader_name, 20);
     if (two_fields)
         *two_fields = 0;
@@ -56,7 +58,8 @@ void USERD_set_filename_button_labels(char filename_label_1[Z_MAX_USERD_NAME], c
 
 void USERD_get_extra_gui_numbers(int *num_toggles, int *num_pulldowns, int *num_fields)
 {
-    debug_print("USERD_get_extra_gui_numbers\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_extra_gui_numbers\n");
     *num_toggles = 1;
     *num_pulldowns = 1;
     *num_fields = 0;
@@ -66,6 +69,7 @@ int USERD_get_extra_gui_defaults(char **toggle_title, int *toggle_default_status
                                  int *pulldown_number_in_list, int *pulldown_default_selection,
                                  char ***pulldown_item_strings, char **, char **)
 {
+    ReaderState &state = default_reader();
     copy_text(toggle_title[0], "Moving Liner", Z_LEN_GUI_TITLE_STR);
     toggle_default_status[0] = state.moving_liner;
     copy_text(pulldown_title[0], "Console Output", Z_LEN_GUI_TITLE_STR);
@@ -79,7 +83,8 @@ int USERD_get_extra_gui_defaults(char **toggle_title, int *toggle_default_status
 
 void USERD_set_extra_gui_data(int *toggle, int *pulldown, char **)
 {
-    debug_print("USERD_set_extra_gui_data\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_set_extra_gui_data\n");
     bool was_debugging = state.debug_flag != 0;
     state.Num_pulldowns = 1;
     state.moving_liner = toggle ? toggle[0] : 0;
@@ -100,10 +105,10 @@ void USERD_set_extra_gui_data(int *toggle, int *pulldown, char **)
         break;
     }
     if (list_pulldowns) {
-        always_print("\nPulldown contents \n");
+        always_print(state, "\nPulldown contents \n");
         for (int i = 0; i < state.Num_pulldowns; ++i)
-            always_print("Pulldown %d value is %d \n", i, state.pulldown_values[i]);
-        always_print("\n");
+            always_print(state, "Pulldown %d value is %d \n", i, state.pulldown_values[i]);
+        always_print(state, "\n");
     }
 }
 

@@ -1,19 +1,20 @@
 // The host's queries on parts: their number, sizes, coordinates, node ids and
 // connectivity. Part number p is record p - 1 of the part table.
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 #include "core/text_parse.h"
 #include "geometry/part_table.h"
-#include "core/diagnostics.h"
+#include "interface/default_reader.h"
 #include "interface/entry_guard.h"
-#include "core/reader_state.h"
 #include "userd_api.h"
 
 namespace {
 
 // Builds the table for the current step. A query answers from what the table
 // holds whatever the build's outcome, also when the build ran out of memory.
-void build_for_query()
+void build_for_query(ReaderState &state)
 {
-    guarded_void("reload_all_parts", [] { reload_all_parts(); });
+    guarded_void(state, "reload_all_parts", [&] { reload_all_parts(state); });
 }
 
 }  // namespace
@@ -22,18 +23,20 @@ extern "C" {
 
 int USERD_get_number_of_model_parts(void)
 {
-    debug_print("USERD_get_number_of_model_parts\n");
-    debug_print("Numparts_available = %d\n", state.Numparts_available);
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_number_of_model_parts\n");
+    debug_print(state, "Numparts_available = %d\n", state.Numparts_available);
     return state.Numparts_available;
 }
 
 int USERD_get_gold_part_build_info(int *part_id, int *part_types, char *part_description[Z_BUFL],
                                    int *number_of_nodes, int *number_of_elements[Z_MAXTYPE], int **, int **)
 {
-    return guarded("USERD_get_gold_part_build_info", Z_ERR, [&]() -> int {
-        debug_print("USERD_get_gold_part_build_info\n");
+    ReaderState &state = default_reader();
+    return guarded(state, "USERD_get_gold_part_build_info", Z_ERR, [&]() -> int {
+        debug_print(state, "USERD_get_gold_part_build_info\n");
         // Built first, so the counts are right whatever the host asked before.
-        build_for_query();
+        build_for_query(state);
         const int parts = state.Numparts_available < static_cast<int>(state.part_table.size())
                               ? state.Numparts_available
                               : static_cast<int>(state.part_table.size());
@@ -52,40 +55,44 @@ int USERD_get_gold_part_build_info(int *part_id, int *part_types, char *part_des
 
 int USERD_get_node_label_status(void)
 {
-    return guarded("USERD_get_node_label_status", node_label_flag == 1 ? 1 : 0, []() -> int {
-        debug_print("USERD_get_node_lable_status\n");
-        build_for_query();
+    ReaderState &state = default_reader();
+    return guarded(state, "USERD_get_node_label_status", node_label_flag == 1 ? 1 : 0, [&]() -> int {
+        debug_print(state, "USERD_get_node_lable_status\n");
+        build_for_query(state);
         return node_label_flag == 1 ? 1 : 0;
     });
 }
 
 int USERD_get_element_label_status(void)
 {
-    debug_print("USERD_get_element_label_status\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_element_label_status\n");
     return element_label_flag == 1 ? 1 : 0;
 }
 
 int USERD_get_part_coords(int part_number, float **coord_array)
 {
-    return guarded("USERD_get_part_coords", Z_ERR, [&]() -> int {
-        debug_print("USERD_get_part_coords\n");
-        debug_print("part_number = %d\n", part_number);
-        if (!host_part(part_number))
+    ReaderState &state = default_reader();
+    return guarded(state, "USERD_get_part_coords", Z_ERR, [&]() -> int {
+        debug_print(state, "USERD_get_part_coords\n");
+        debug_print(state, "part_number = %d\n", part_number);
+        if (!host_part(state, part_number))
             return Z_ERR;
-        build_for_query();
+        build_for_query(state);
         // The build may not move records, but look the part up afresh.
-        const PartRecord *part = host_part(part_number);
+        const PartRecord *part = host_part(state, part_number);
         if (!part)
             return Z_ERR;
-        copy_part_coords(*part, coord_array);
+        copy_part_coords(state, *part, coord_array);
         return Z_OK;
     });
 }
 
 int USERD_get_part_node_ids(int part_number, int *nodeid_array)
 {
-    debug_print("USERR_get_part_node_ids\n");
-    const PartRecord *part = host_part(part_number);
+    ReaderState &state = default_reader();
+    debug_print(state, "USERR_get_part_node_ids\n");
+    const PartRecord *part = host_part(state, part_number);
     if (!part)
         return Z_ERR;
     copy_part_node_ids(*part, nodeid_array);
@@ -94,8 +101,9 @@ int USERD_get_part_node_ids(int part_number, int *nodeid_array)
 
 int USERD_get_part_elements_by_type(int part_number, int, int **conn_array)
 {
-    debug_print("USERD_get_part_elements_by_type\n");
-    const PartRecord *part = host_part(part_number);
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_part_elements_by_type\n");
+    const PartRecord *part = host_part(state, part_number);
     if (!part)
         return Z_ERR;
     copy_part_elements(*part, conn_array);
@@ -104,13 +112,15 @@ int USERD_get_part_elements_by_type(int part_number, int, int **conn_array)
 
 int USERD_get_part_element_ids_by_type(int part_number, int, int *)
 {
-    debug_print("USERD_get_part_element_ids_by_type\n");
-    return host_part(part_number) ? Z_OK : Z_ERR;
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_part_element_ids_by_type\n");
+    return host_part(state, part_number) ? Z_OK : Z_ERR;
 }
 
 int USERD_get_model_extents(float *)
 {
-    debug_print("USERD_get_model_extents\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_model_extents\n");
     return Z_ERR;
 }
 

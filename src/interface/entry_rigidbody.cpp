@@ -4,9 +4,10 @@
 #include <cmath>
 #include <vector>
 
-#include "geometry/part_table.h"
 #include "core/diagnostics.h"
 #include "core/reader_state.h"
+#include "geometry/part_table.h"
+#include "interface/default_reader.h"
 #include "motion/engine_motion.h"
 #include "userd_api.h"
 
@@ -27,36 +28,36 @@ void set_rotation(float *values, float h, const float *axis)
 
 // A valve moves along its direction by its lift at the step. A lift file that
 // was not read leaves an all-zero direction and lift table: no motion.
-void set_valve_translation(float *values, const float *direction, const std::vector<float> &lift_table)
+void set_valve_translation(ReaderState &state, float *values, const float *direction, const std::vector<float> &lift_table)
 {
     const float lift = entry_or_zero(lift_table, state.current_step);
     for (int i = 0; i < 3; ++i)
         values[i] = direction[i] * lift;
 }
 
-int engine_values(int part_number, const PartRecord &part, float *values)
+int engine_values(ReaderState &state, int part_number, const PartRecord &part, float *values)
 {
     switch (part.engine_role) {
     case -1:
         return 2;
     case 0:
-        values[2] = piston_displacement();
+        values[2] = piston_displacement(state);
         break;
     case 1:
-        set_valve_translation(values, state.intake_direction, state.intake_lift);
+        set_valve_translation(state, values, state.intake_direction, state.intake_lift);
         break;
     case 2:
-        set_valve_translation(values, state.exhaust_direction, state.exhaust_lift);
+        set_valve_translation(state, values, state.exhaust_direction, state.exhaust_lift);
         break;
     default:
         return Z_ERR;
     }
     for (int i = 0; i < 7; ++i)
-        debug_print("%d\tvalues[%d] = %f\n", part_number, i, static_cast<double>(values[i]));
+        debug_print(state, "%d\tvalues[%d] = %f\n", part_number, i, static_cast<double>(values[i]));
     return 1;
 }
 
-void print_motion_values(const float *values)
+void print_motion_values(ReaderState &state, const float *values)
 {
     static const char *const lines[value_count] = {
         "  X translation     %f\n", "  Y translation     %f\n", "  Z translation     %f\n",
@@ -64,19 +65,19 @@ void print_motion_values(const float *values)
         "  Euler param 3     %f\n", "  CG x offset       %f\n", "  CG y offset       %f\n",
         "  CG z offset       %f\n", "  Initial rot order %f\n", "  Initial rot x     %f\n",
         "  Initial rot y     %f\n", "  Initial rot z     %f\n"};
-    debug_print("  Rigid body values\n");
+    debug_print(state, "  Rigid body values\n");
     for (int i = 0; i < 7; ++i)
-        debug_print(lines[i], static_cast<double>(values[i]));
+        debug_print(state, lines[i], static_cast<double>(values[i]));
     float sum = 0.0f;
     for (int i = 3; i < 7; ++i)
         sum += values[i] * values[i];
     if (relative_compare(sum, 1.0f) != 0)
-        debug_print("  Euler sum squares %f\n", static_cast<double>(sum));
+        debug_print(state, "  Euler sum squares %f\n", static_cast<double>(sum));
     for (int i = 7; i < value_count; ++i)
-        debug_print(lines[i], static_cast<double>(values[i]));
+        debug_print(state, lines[i], static_cast<double>(values[i]));
 }
 
-int motion_values(const MotionRecord &motion, float *values)
+int motion_values(ReaderState &state, const MotionRecord &motion, float *values)
 {
     if (motion.moving != 1)
         return 2;
@@ -120,7 +121,7 @@ int motion_values(const MotionRecord &motion, float *values)
             values[7 + i] = motion.arbitrary_cg[i];
     }
     if (state.debug_flag)
-        print_motion_values(values);
+        print_motion_values(state, values);
     return 1;
 }
 
@@ -130,25 +131,27 @@ extern "C" {
 
 int USERD_rigidbody_existence(void)
 {
-    debug_print("USERD_rigidbody_existence\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_rigidbody_existence\n");
     return 1;
 }
 
 int USERD_rigidbody_values(int part_number, float values[14])
 {
-    debug_print("USERD_rigidbody_values, part number %d\n", part_number);
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_rigidbody_values, part number %d\n", part_number);
     for (int i = 0; i < value_count; ++i)
         values[i] = 0.0f;
     values[3] = 1.0f;
-    const PartRecord *part = host_part(part_number);
+    const PartRecord *part = host_part(state, part_number);
     if (!part)
         return Z_ERR;
     if (state.engine_mode == 1)
-        return engine_values(part_number, *part, values);
+        return engine_values(state, part_number, *part, values);
     const std::size_t record = static_cast<std::size_t>(part_number - 1);
     if (record >= state.motion_table.size())
         return 2;
-    return motion_values(state.motion_table[record], values);
+    return motion_values(state, state.motion_table[record], values);
 }
 
 }  // extern "C"

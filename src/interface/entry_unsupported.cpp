@@ -2,6 +2,7 @@
 // blocks, ghosts, borders, polyhedra, failed elements, archives. They answer
 // with fixed values.
 #include "core/diagnostics.h"
+#include "interface/default_reader.h"
 #include "userd_api.h"
 
 namespace {
@@ -81,31 +82,36 @@ void USERD_stop_part_building(void)
 
 int USERD_get_block_coords_by_component(int, int, float *)
 {
-    debug_print("USERD_get_block_coords_by_component\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_block_coords_by_component\n");
     return Z_OK;
 }
 
 int USERD_get_block_ghost_flags(int, int *)
 {
-    debug_print("USERD_get_block_ghost_flags\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_block_ghost_flags\n");
     return Z_OK;
 }
 
 int USERD_get_block_iblanking(int, int *)
 {
-    debug_print("USERD_get_block_iblanking\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_block_iblanking\n");
     return Z_OK;
 }
 
 int USERD_get_border_availability(int, int *)
 {
-    debug_print("USERD_get_border_availability/n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_border_availability/n");
     return Z_ERR;
 }
 
 int USERD_get_border_elements_by_type(int, int, int **, short *, int *)
 {
-    debug_print("USERD_get_border_elements_by_type\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_border_elements_by_type\n");
     return Z_ERR;
 }
 
@@ -116,45 +122,52 @@ int USERD_get_ghosts_in_block_flag(int)
 
 int USERD_get_ghosts_in_model_flag(void)
 {
-    debug_print("USERD_get_ghosts_in_model_flag - FALSE\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_ghosts_in_model_flag - FALSE\n");
     return 0;
 }
 
 int USERD_get_matf_set_info(int *, char **)
 {
-    debug_print("USERD_get_matf_set_info\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_matf_set_info\n");
     return Z_OK;
 }
 
 int USERD_get_matf_var_info(int, int *, char **)
 {
-    debug_print("USERD_get_matf_var_info\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_matf_var_info\n");
     return Z_OK;
 }
 
 int USERD_get_number_of_material_sets(void)
 {
-    debug_print("USERD_get_number_of_material_sets\n");
-    debug_print("number_of_material_sets = 0\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_number_of_material_sets\n");
+    debug_print(state, "number_of_material_sets = 0\n");
     return 0;
 }
 
 int USERD_get_number_of_materials(int)
 {
-    debug_print("USERD_get_number_of_materials\n");
-    debug_print("number_of_materials = 0");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_number_of_materials\n");
+    debug_print(state, "number_of_materials = 0");
     return 0;
 }
 
 int USERD_load_matf_data(int, int, int, int, int *, float *)
 {
-    debug_print("USERD_load_matf_data\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_load_matf_data\n");
     return Z_OK;
 }
 
 int USERD_size_matf_data(int, int, int, int, int *)
 {
-    debug_print("USERD_size_matf_data\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_size_matf_data\n");
     return Z_OK;
 }
 

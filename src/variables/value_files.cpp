@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "core/diagnostics.h"
 #include "core/line_reader.h"
+#include "core/reader_state.h"
 #include "core/text_parse.h"
 #include "core/value_table.h"
-#include "core/diagnostics.h"
-#include "core/reader_state.h"
 #include "variables/variables.h"
 
 namespace {
@@ -43,10 +43,10 @@ void read_value_table(CaseFile &file, ValueTable &table)
 
 // The value of per-part variable `slot` at step s. step_values holds one
 // float per per-part variable and step, step after step:
-// index s * per_part_variable_count() + slot, as the part table sizes it.
-void store_step_value(PartRecord &part, int step, int slot, float value)
+// index s * per_part_variable_count(state) + slot, as the part table sizes it.
+void store_step_value(ReaderState &state, PartRecord &part, int step, int slot, float value)
 {
-    std::size_t index = static_cast<std::size_t>(step) * static_cast<std::size_t>(per_part_variable_count()) +
+    std::size_t index = static_cast<std::size_t>(step) * static_cast<std::size_t>(per_part_variable_count(state)) +
                         static_cast<std::size_t>(slot);
     if (index < part.step_values.size())
         part.step_values[index] = value;
@@ -54,7 +54,7 @@ void store_step_value(PartRecord &part, int step, int slot, float value)
 
 // Every step whose abscissa the table gives a value at gets that value; the
 // other steps keep theirs.
-void place_on_steps(PartRecord &part, int slot, const ValueTable &table, const std::vector<float> &abscissas)
+void place_on_steps(ReaderState &state, PartRecord &part, int slot, const ValueTable &table, const std::vector<float> &abscissas)
 {
     std::size_t steps = state.Num_time_steps > 0 ? static_cast<std::size_t>(state.Num_time_steps) : 0;
     if (abscissas.size() < steps)
@@ -62,27 +62,27 @@ void place_on_steps(PartRecord &part, int slot, const ValueTable &table, const s
     for (std::size_t s = 0; s < steps; ++s) {
         float value = 0.0f;
         if (look_up(table, abscissas[s], value))
-            store_step_value(part, static_cast<int>(s), slot, value);
+            store_step_value(state, part, static_cast<int>(s), slot, value);
     }
 }
 
 }  // namespace
 
-int get_variable_values_from_file(int part_index, int slot)
+int get_variable_values_from_file(ReaderState &state, int part_index, int slot)
 {
-    debug_print("get_variable_values_from_file\n");
-    debug_print("part_num = %d\n", part_index + 1);
+    debug_print(state, "get_variable_values_from_file\n");
+    debug_print(state, "part_num = %d\n", part_index + 1);
     if (state.geometry_pending != 1)
         return 1;
     if (part_index < 0 || static_cast<std::size_t>(part_index) >= state.part_table.size() || slot < 0 ||
-        slot >= per_part_variable_count() || slot >= variable_file_slots)
+        slot >= per_part_variable_count(state) || slot >= variable_file_slots)
         return -1;
     PartRecord &part = state.part_table[static_cast<std::size_t>(part_index)];
     const std::string &path = part.variable_files[slot];
 
     CaseFile file;
     if (!open_case_file(file, path)) {
-        always_print("Error opening file %s\n", path.c_str());
+        always_print(state, "Error opening file %s\n", path.c_str());
         return -1;
     }
     ValueTable table;
@@ -93,15 +93,15 @@ int get_variable_values_from_file(int part_index, int slot)
         bool seconds = state.engine_mode == 0 && state.crank_flag == 0;
         bool crank = state.engine_mode == 1 && state.crank_flag == 1;
         if (seconds) {
-            place_on_steps(part, slot, table, state.time_values);
+            place_on_steps(state, part, slot, table, state.time_values);
         } else if (crank && !state.crank_angles.empty()) {
             // A table that does not cover the whole crank range gives no step a value.
             if (place_on_crank_range(table, state.crank_angles.front(), state.crank_angles.back()))
-                place_on_steps(part, slot, table, state.crank_angles);
+                place_on_steps(state, part, slot, table, state.crank_angles);
         }
         // A crank table in a seconds case, or the other way round, gives nothing.
     } catch (const std::bad_alloc &) {
-        always_print("Cannot allocate the value table of %s\n", path.c_str());
+        always_print(state, "Cannot allocate the value table of %s\n", path.c_str());
         return -1;
     }
     return 1;

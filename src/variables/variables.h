@@ -1,10 +1,12 @@
 // The variable list, each region's constant values and value files.
 #pragma once
 
+struct ReaderState;
+
 // Builds variable_names and, for every surface part, constant_values and
 // variable_files from boundary.in. 1, or -1 when boundary.in cannot be opened.
-int get_var_file_names_and_constant_values();
+int get_var_file_names_and_constant_values(ReaderState &state);
 
 // Reads the value file of per-part variable `slot` of surface part `part`
 // (0-based) onto the time line into the part's step_values. 1, or -1.
-int get_variable_values_from_file(int part, int slot);
+int get_variable_values_from_file(ReaderState &state, int part, int slot);

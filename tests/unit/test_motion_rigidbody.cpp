@@ -12,7 +12,7 @@ namespace {
 
 void motion_case(const MotionRecord &m)
 {
-    begin_new_load();
+    begin_new_load(state);
     state.engine_params.start = 0.0f;
     state.engine_params.end = 0.05f;
     state.Num_time_steps = 51;
@@ -114,7 +114,7 @@ TEST(MotionRigidBody, PerStepTablesShorterThanTheTimeLine)
 
 TEST(MotionRigidBody, EngineParts)
 {
-    begin_new_load();
+    begin_new_load(state);
     state.engine_mode = 1;
     state.engine_params.stroke = 0.1f;
     state.engine_params.conrod = 0.15f;
@@ -144,7 +144,7 @@ TEST(MotionRigidBody, EngineParts)
 TEST(MotionRigidBody, PartNumbersOutsideTheTable)
 {
     TempCase c("bounds");
-    begin_new_load();
+    begin_new_load(state);
     c.write("surface.dat", "0 3 1\n1 0 0 0\n2 1 0 0\n3 0 1 0\n1 2 3 1\n");
     state.dataset_files = {c.dir.string() + path_separator_text + "surface.dat"};
     state.Numparts_available = 2;

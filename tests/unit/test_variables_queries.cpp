@@ -12,7 +12,7 @@ namespace {
 // Two surface parts of 3 nodes and one point part of 2 points, built for step 0.
 void built_case(int total_pressure)
 {
-    begin_new_load();
+    begin_new_load(state);
     state.total_pressure_present = total_pressure;
     state.Num_variables = total_pressure + 2;
     state.Numparts_available = 3;
@@ -86,7 +86,7 @@ TEST(VariablesQueries, ConstantsMapByPosition)
     state.Num_variables = 8;
     USERD_set_time_set_and_step(1, 1);
     EXPECT_EQ(USERD_get_constant_val(3, 0), 0.08f);
-    EXPECT_EQ(USERD_get_constant_val(7, 0), piston_displacement());
+    EXPECT_EQ(USERD_get_constant_val(7, 0), piston_displacement(state));
     EXPECT_EQ(USERD_get_constant_val(8, 0), 0.5f);
     EXPECT_EQ(USERD_get_constant_val(9, 0), -1.0f);
     EXPECT_EQ(USERD_get_constant_val(10, 0), -1.0f);
@@ -110,7 +110,7 @@ TEST(VariablesQueries, PointPartNodalInfo)
         CaseFile f;
         EXPECT_TRUE(open_case_file(f, (c.dir / "s.dat").string()));
         char line[line_buffer_size] = "";
-        return read_nodal_info(f, 2, line);
+        return read_nodal_info(state, f, 2, line);
     };
     // With Total_Pressure present a 'p' column fills Total_Pressure.
     EXPECT_EQ(nodal("SPATIAL\n0.0 seconds\n\nx y z pressure\n1 2 3 10\n", 1), 1);
