@@ -1,16 +1,28 @@
 #include "core/diagnostics.h"
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 
 #include "core/reader_state.h"
 
 namespace {
 
-// Every diagnostic line of a reader goes out here.
-void write_message(ReaderState &, const char *format, va_list args)
+// Longest message handed to a sink, terminator included; a longer one is cut.
+// No message of the reader comes near it (paths are at most 254 characters).
+constexpr std::size_t sink_message_size = 2048;
+
+// Every diagnostic message of a reader goes out here: to its sink, or
+// written straight to standard error.
+void write_message(ReaderState &state, const char *format, va_list args)
 {
-    std::vfprintf(stderr, format, args);
+    if (!state.message_sink) {
+        std::vfprintf(stderr, format, args);
+        return;
+    }
+    char text[sink_message_size];
+    if (std::vsnprintf(text, sizeof text, format, args) >= 0)
+        state.message_sink(state.message_user, text);
 }
 
 }  // namespace

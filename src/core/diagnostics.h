@@ -1,4 +1,5 @@
-// Diagnostic lines on the standard error stream.
+// Diagnostic lines of a reader: written to standard error, or handed to the
+// reader's message sink when one is set (ReaderState::message_sink).
 #pragma once
 
 struct ReaderState;

@@ -7,6 +7,8 @@ void begin_new_load(ReaderState &state)
     fresh.moving_liner = state.moving_liner;
     fresh.Num_pulldowns = state.Num_pulldowns;
     fresh.pulldown_values[0] = state.pulldown_values[0];
+    fresh.message_sink = state.message_sink;
+    fresh.message_user = state.message_user;
     state = std::move(fresh);
 }
 

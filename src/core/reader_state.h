@@ -102,12 +102,21 @@ struct PartRecord {
     std::vector<std::vector<float>> node_values;  // point parts: Num_variables arrays
 };
 
+// Receives one diagnostic message of a reader, as formatted text (one or more
+// lines, or part of one, exactly as it would be written to standard error).
+using MessageSink = void (*)(void *user, const char *text);
+
 struct ReaderState {
     // Reader dialog choices (kept across loads).
     int debug_flag = 0;
     int moving_liner = 0;
     int Num_pulldowns = 1;
     int pulldown_values[1] = {0};
+
+    // Where the reader's diagnostics go (kept across loads): standard error
+    // when message_sink is null, else message_sink(message_user, text).
+    MessageSink message_sink = nullptr;
+    void *message_user = nullptr;
 
     // Case files.
     std::string host_file_name;
@@ -159,7 +168,7 @@ struct ReaderState {
 };
 
 // Starts a new case load: everything back to its initial value except the
-// reader dialog's choices.
+// reader dialog's choices and the diagnostics sink.
 void begin_new_load(ReaderState &state);
 
 // Number of per-part variables: Pressure, Total_Pressure when present, Temperature.
