@@ -15,6 +15,11 @@ float current_crank_theta(ReaderState &state);
 // Piston travel above bottom dead centre at the current step, in metres.
 float piston_displacement(ReaderState &state);
 
+// The value of variable which_var (1-based, as the host counts the variable
+// list) when it is an engine constant, at the current step; -1.0 for any
+// other variable number.
+float constant_value(ReaderState &state, int which_var);
+
 // Moves the bottom ring of every liner part to follow the piston. Returns 1.
 int get_rigidbody_motion(ReaderState &state);
 
