@@ -1,7 +1,10 @@
 // Loading a case and describing its files to the host.
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <sys/stat.h>
 
 #include "core/diagnostics.h"
@@ -24,6 +27,31 @@ static_assert(offsetof(Z_QFILES, sizeb) == 256, "record offsets");
 
 namespace {
 
+// A time as the C library's ctime writes it, "Www Mmm dd hh:mm:ss yyyy\n" in
+// local time, but from the re-entrant conversion, so that readers on several
+// threads do not share a buffer. Empty when the time cannot be converted.
+std::string ctime_text(std::int64_t when)
+{
+    std::tm local{};
+#if defined(_WIN32)
+    __time64_t t = when;
+    if (_localtime64_s(&local, &t) != 0)
+        return "";
+#else
+    std::time_t t = static_cast<std::time_t>(when);
+    if (!localtime_r(&t, &local))
+        return "";
+#endif
+    static const char days[7][4] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char months[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3s %.3s%3d %.2d:%.2d:%.2d %d\n", days[local.tm_wday % 7],
+                  months[local.tm_mon % 12], local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  1900 + local.tm_year);
+    return text;
+}
+
 // Size and modification-time text of a file; false when its status cannot be read.
 bool file_status(const std::string &path, long long &size, std::string &time_text)
 {
@@ -31,17 +59,13 @@ bool file_status(const std::string &path, long long &size, std::string &time_tex
     struct _stat64 info;
     if (_stat64(path.c_str(), &info) != 0 || (info.st_mode & _S_IFDIR) != 0)
         return false;
-    __time64_t when = info.st_mtime;
-    const char *text = _ctime64(&when);
 #else
     struct stat info;
     if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
         return false;
-    std::time_t when = info.st_mtime;
-    const char *text = std::ctime(&when);
 #endif
     size = static_cast<long long>(info.st_size);
-    time_text = text ? text : "";
+    time_text = ctime_text(static_cast<std::int64_t>(info.st_mtime));
     return true;
 }
 
