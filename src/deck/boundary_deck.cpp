@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
+#include "core/line_search.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
 #include "deck/deck_readers.h"
@@ -195,12 +196,7 @@ void enter_named_file(ReaderState &state, DeckCursor &c)
 // tables. False when the count cannot be believed or the tables cannot be made.
 bool read_header(ReaderState &state, DeckCursor &c, const std::string &path)
 {
-    read_next_line(c.deck, c.line);
-    for (int i = 0; i < 4; ++i) {
-        read_next_line(c.deck, c.line);
-        if (c.line[0] == '#')
-            break;
-    }
+    skip_header(c.deck, c.line);
     read_next_line(c.deck, c.line);
     if (std::strlen(c.line) < 4)
         read_next_line(c.deck, c.line);

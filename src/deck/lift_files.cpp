@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
+#include "core/line_search.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
 #include "core/value_table.h"
@@ -42,9 +43,7 @@ int read_lift_file(ReaderState &state, const char *file_name, std::vector<float>
     }
 
     // Unit line: whichever word it holds, the angles are crank degrees.
-    bool unit_found = false;
-    while (!unit_found && read_line_or_end(file, line))
-        unit_found = contains(line, "crank") || contains(line, "second");
+    bool unit_found = find_unit_line(file, line, -1);
 
     // Rows until the file ends, a line repeats the one before, or a line has
     // fewer than two words.

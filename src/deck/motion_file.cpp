@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
+#include "core/line_search.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
 #include "core/value_table.h"
@@ -46,11 +47,7 @@ int open_motion_table(ReaderState &state, CaseFile &file, const std::string &pat
         return -1;
     }
     debug_print(state, "reading --> %s\n", path.c_str());
-    while (read_line_or_end(file, line)) {
-        if (contains(line, "crank") || contains(line, "second"))
-            return 1;
-    }
-    return 0;
+    return find_unit_line(file, line, -1) ? 1 : 0;
 }
 
 float file_time_in_seconds(ReaderState &state, float t)

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/diagnostics.h"
+#include "core/line_search.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
 #include "deck/deck_readers.h"
@@ -70,12 +71,7 @@ int read_engine_file(ReaderState &state)
     if (!open_case_file(file, path))
         return -1;
     char line[line_buffer_size] = "";
-    read_next_line(file, line);
-    for (int i = 0; i < 4; ++i) {
-        read_next_line(file, line);
-        if (line[0] == '#')
-            break;
-    }
+    skip_header(file, line);
     struct Key {
         const char *word;
         float *value;

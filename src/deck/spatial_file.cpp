@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
+#include "core/line_search.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
 #include "deck/deck_readers.h"
@@ -24,6 +25,8 @@ constexpr std::size_t first_blocks = 10;
 constexpr std::size_t first_points = 100;
 constexpr std::size_t blocks_step = 10;
 constexpr std::size_t points_step = 100;
+// Lines searched for block 0's time line.
+constexpr int time_line_search = 10;
 
 struct PointStore {
     PartRecord &part;
@@ -113,14 +116,7 @@ int read_spatial_file(ReaderState &state, CaseFile &file, char *line, int part)
     // the column header. The rows are gathered first and laid out once, in
     // blocks whose room grows by 100 points whenever a row comes within 5
     // points of filling it.
-    bool time_found = false;
-    for (int i = 0; i < 10; ++i) {
-        read_next_line(file, line);
-        if (contains(line, "second") || contains(line, "crank")) {
-            time_found = true;
-            break;
-        }
-    }
+    const bool time_found = find_unit_line(file, line, time_line_search);
     if (time_found) {
         state.time_values[0] = first_value(line);
         next_line_past_short(file, line);

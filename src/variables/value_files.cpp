@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
+#include "core/line_search.h"
 #include "core/line_reader.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
@@ -23,14 +24,7 @@ void read_value_table(CaseFile &file, ValueTable &table)
 {
     char line[line_buffer_size] = "";
     read_next_line(file, line);
-    bool heading_found = false;
-    while (read_line_or_end(file, line)) {
-        if (contains(line, "crank") || contains(line, "second")) {
-            heading_found = true;
-            break;
-        }
-    }
-    if (!heading_found)
+    if (!find_unit_line(file, line, -1))
         return;
     while (read_line_or_end(file, line)) {
         std::vector<std::string_view> words = split_words(line, true);
