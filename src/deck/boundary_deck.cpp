@@ -3,11 +3,11 @@
 // files, boundary value files; a value file that starts with "SPATIAL"
 // becomes a point part).
 #include <cstring>
-#include <exception>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
+#include "core/allocation.h"
 #include "core/diagnostics.h"
 #include "core/line_search.h"
 #include "core/reader_state.h"
@@ -208,15 +208,18 @@ bool read_header(ReaderState &state, DeckCursor &c, const std::string &path)
         always_print(state, "Cannot allocate the part table for %d regions of %s\n", count, path.c_str());
         return false;
     }
-    try {
-        state.part_table.assign(static_cast<std::size_t>(count), PartRecord());
-        state.motion_table.assign(static_cast<std::size_t>(count), MotionRecord());
-    } catch (const std::exception &) {  // no memory for them
-        state.part_table.clear();
-        state.motion_table.clear();
-        always_print(state, "Cannot allocate the part table for %d regions of %s\n", count, path.c_str());
+    const bool made = allocated(
+        [&] {
+            state.part_table.assign(static_cast<std::size_t>(count), PartRecord());
+            state.motion_table.assign(static_cast<std::size_t>(count), MotionRecord());
+        },
+        [&] {
+            state.part_table.clear();
+            state.motion_table.clear();
+            always_print(state, "Cannot allocate the part table for %d regions of %s\n", count, path.c_str());
+        });
+    if (!made)
         return false;
-    }
     c.region_count = count;
     state.Numparts_available = count;
     return true;

@@ -1,7 +1,6 @@
 // The case loader: builds the dataset file table, runs the case readers in
 // their fixed order and lays out the time line.
-#include <new>
-
+#include "core/allocation.h"
 #include "core/diagnostics.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
@@ -122,12 +121,9 @@ std::string case_path(ReaderState &state, const std::string &file_name)
 int get_file_info(ReaderState &state)
 {
     debug_print(state, "get_file_info\n");
-    try {
-        state.dataset_files.assign(5, std::string());
-    } catch (const std::bad_alloc &) {
-        always_print(state, "Cannot allocate the dataset file table\n");
+    if (!allocated([&] { state.dataset_files.assign(5, std::string()); },
+                   [&] { always_print(state, "Cannot allocate the dataset file table\n"); }))
         return -1;
-    }
     state.dataset_files[1] = case_path(state, "inputs.in");
     read_inputs_file(state);
     state.dataset_files[0] = case_path(state, state.surface_file_name);

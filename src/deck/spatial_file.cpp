@@ -9,10 +9,10 @@
 // that the file does not fill are zero.
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <string_view>
 #include <vector>
 
+#include "core/allocation.h"
 #include "core/diagnostics.h"
 #include "core/line_search.h"
 #include "core/reader_state.h"
@@ -80,13 +80,16 @@ bool hold_blocks(ReaderState &state, PointStore &s, std::size_t blocks)
     std::size_t justified = 4 * s.file_size + 110 * blocks + 10 * s.capacity + 1000;
     if (blocks > justified / s.capacity)
         return false;
-    try {
-        s.part.point_data.resize(blocks * s.capacity * 4, 0.0f);
-        if (state.time_values.size() < blocks)
-            state.time_values.resize(blocks, 0.0f);
-    } catch (const std::exception &) {
+    // The caller reports a failure (cannot_hold).
+    const bool made = allocated(
+        [&] {
+            s.part.point_data.resize(blocks * s.capacity * 4, 0.0f);
+            if (state.time_values.size() < blocks)
+                state.time_values.resize(blocks, 0.0f);
+        },
+        [] {});
+    if (!made)
         return false;
-    }
     s.blocks = blocks;
     s.part.point_blocks = static_cast<int>(blocks);
     s.part.point_capacity = static_cast<int>(s.capacity);

@@ -2,8 +2,8 @@
 #include "geometry/part_table.h"
 
 #include <cstring>
-#include <new>
 
+#include "core/allocation.h"
 #include "core/diagnostics.h"
 #include "core/reader_state.h"
 #include "geometry/surface_file.h"
@@ -158,29 +158,33 @@ int allocate_part_arrays(ReaderState &state, PartRecord &part)
     part.nodes_per_element = nodes_per_element_table[part.element_type];
     const std::size_t nodes =
         static_cast<std::size_t>(part.number_of_nodes > 0 ? part.number_of_nodes : state.default_node_count);
-    try {
-        // A surface part's coordinates come from the shared vertex list and
-        // the set of vertices its triangles use, which the surface reader
-        // sizes once it knows the range of vertices the part uses.
-        if (part.element_type != element_type_triangle) {
-            part.coords.assign(3 * nodes, 0.0f);
-            if (node_label_flag == 1)
-                part.node_ids.assign(nodes, 0);
-        }
-        if (part.nodes_per_element < 1)
-            return -1;
-        std::size_t elements = 0;
-        if (part.number_of_elements > 0)
-            elements = static_cast<std::size_t>(part.number_of_elements);
-        else if (part.nodes_per_element >= 2)
-            elements = static_cast<std::size_t>(state.default_element_count);
-        if (part.nodes_per_element > 1)
-            part.connectivity.assign(static_cast<std::size_t>(part.nodes_per_element) * elements, 0);
-    } catch (const std::bad_alloc &) {
-        always_print(state, "cannot allocate the node and element arrays of part %s\n", part.name.c_str());
-        return -1;
-    }
-    return 1;
+    int result = 1;
+    const bool made = allocated(
+        [&] {
+            // A surface part's coordinates come from the shared vertex list
+            // and the set of vertices its triangles use, which the surface
+            // reader sizes once it knows the range of vertices the part uses.
+            if (part.element_type != element_type_triangle) {
+                part.coords.assign(3 * nodes, 0.0f);
+                if (node_label_flag == 1)
+                    part.node_ids.assign(nodes, 0);
+            }
+            if (part.nodes_per_element < 1) {
+                result = -1;
+                return;
+            }
+            std::size_t elements = 0;
+            if (part.number_of_elements > 0)
+                elements = static_cast<std::size_t>(part.number_of_elements);
+            else if (part.nodes_per_element >= 2)
+                elements = static_cast<std::size_t>(state.default_element_count);
+            if (part.nodes_per_element > 1)
+                part.connectivity.assign(static_cast<std::size_t>(part.nodes_per_element) * elements, 0);
+        },
+        [&] {
+            always_print(state, "cannot allocate the node and element arrays of part %s\n", part.name.c_str());
+        });
+    return made ? result : -1;
 }
 
 int allocate_variable_arrays(ReaderState &state)
@@ -196,12 +200,10 @@ int allocate_variable_arrays(ReaderState &state)
     const std::size_t steps = static_cast<std::size_t>(state.Num_time_steps > 0 ? state.Num_time_steps : 0);
     for (int i = 0; i < parts; ++i) {
         PartRecord &part = state.part_table[static_cast<std::size_t>(i)];
-        try {
-            part.step_values.assign(steps * static_cast<std::size_t>(per_part_variable_count(state)), 0.0f);
-        } catch (const std::bad_alloc &) {
-            always_print(state, "cannot allocate the step values of part %s\n", part.name.c_str());
+        const std::size_t values = steps * static_cast<std::size_t>(per_part_variable_count(state));
+        if (!allocated([&] { part.step_values.assign(values, 0.0f); },
+                       [&] { always_print(state, "cannot allocate the step values of part %s\n", part.name.c_str()); }))
             return -1;
-        }
         // One value per variable stands for all nodes of a surface part.
         for (float &v : part.surface_values)
             v = 0;

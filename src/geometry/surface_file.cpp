@@ -8,9 +8,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <vector>
 
+#include "core/allocation.h"
 #include "core/diagnostics.h"
 #include "core/line_reader.h"
 #include "core/reader_state.h"
@@ -88,18 +88,21 @@ bool corners_valid(const Triangle &t, long long vertex_count, long long *bad = n
 
 bool read_vertex_list(ReaderState &state, CaseFile &file, const std::string &path, char *line, long long vertex_count)
 {
-    try {
-        std::size_t n = static_cast<std::size_t>(vertex_count);
-        state.surface_x.assign(n, 0.0f);
-        state.surface_y.assign(n, 0.0f);
-        state.surface_z.assign(n, 0.0f);
-    } catch (const std::bad_alloc &) {
-        state.surface_x.clear();
-        state.surface_y.clear();
-        state.surface_z.clear();
-        always_print(state, "%s: cannot allocate the list of %lld vertices\n", path.c_str(), vertex_count);
+    const bool made = allocated(
+        [&] {
+            std::size_t n = static_cast<std::size_t>(vertex_count);
+            state.surface_x.assign(n, 0.0f);
+            state.surface_y.assign(n, 0.0f);
+            state.surface_z.assign(n, 0.0f);
+        },
+        [&] {
+            state.surface_x.clear();
+            state.surface_y.clear();
+            state.surface_z.clear();
+            always_print(state, "%s: cannot allocate the list of %lld vertices\n", path.c_str(), vertex_count);
+        });
+    if (!made)
         return false;
-    }
     state.surface_vertex_count = static_cast<int>(vertex_count);
     float *x = state.surface_x.data();
     float *y = state.surface_y.data();
@@ -209,12 +212,13 @@ int read_surface_file(ReaderState &state, const std::string &path)
         if (part.number_of_elements > 0) {
             const long long first_word = (lowest[static_cast<std::size_t>(i)] - 1) >> 6;
             const long long last_word = (highest[static_cast<std::size_t>(i)] - 1) >> 6;
-            try {
-                part.used_vertices.assign(static_cast<std::size_t>(last_word - first_word + 1), 0);
-            } catch (const std::bad_alloc &) {
-                always_print(state, "%s: cannot allocate the vertex set of part %s\n", path.c_str(), part.name.c_str());
+            const std::size_t words = static_cast<std::size_t>(last_word - first_word + 1);
+            if (!allocated([&] { part.used_vertices.assign(words, 0); },
+                           [&] {
+                               always_print(state, "%s: cannot allocate the vertex set of part %s\n", path.c_str(),
+                                            part.name.c_str());
+                           }))
                 return -1;
-            }
             part.used_first_word = static_cast<int>(first_word);
         }
     }

@@ -2,9 +2,9 @@
 // and values for the current step, taken from the point data stored when the
 // boundary deck was read.
 #include <cstring>
-#include <new>
 #include <string_view>
 
+#include "core/allocation.h"
 #include "core/diagnostics.h"
 #include "core/line_reader.h"
 #include "core/reader_state.h"
@@ -69,13 +69,14 @@ int read_nodal_info(ReaderState &state, CaseFile &file, int part_index, char *li
 
     if (state.geometry_pending == 1) {
         std::size_t variables = state.Num_variables > 0 ? static_cast<std::size_t>(state.Num_variables) : 0;
-        try {
-            part.node_values.assign(variables, std::vector<float>(nodes, 0.0f));
-        } catch (const std::bad_alloc &) {
-            part.node_values.clear();
-            always_print(state, "Cannot allocate the node values of %s\n", part.name.c_str());
+        const bool made = allocated([&] { part.node_values.assign(variables, std::vector<float>(nodes, 0.0f)); },
+                                    [&] {
+                                        part.node_values.clear();
+                                        always_print(state, "Cannot allocate the node values of %s\n",
+                                                     part.name.c_str());
+                                    });
+        if (!made)
             return -1;
-        }
     }
 
     // The time line follows the file's blocks; a step beyond them shows the last.

@@ -1,9 +1,9 @@
 // Boundary value files: a table of a region's pressure, total pressure or
 // temperature against time or crank angle, placed on the case's time line.
-#include <new>
 #include <string>
 #include <vector>
 
+#include "core/allocation.h"
 #include "core/diagnostics.h"
 #include "core/line_search.h"
 #include "core/line_reader.h"
@@ -80,23 +80,22 @@ int get_variable_values_from_file(ReaderState &state, int part_index, int slot)
         return -1;
     }
     ValueTable table;
-    try {
-        read_value_table(file, table);
-        close_case_file(file);
+    const bool made = allocated(
+        [&] {
+            read_value_table(file, table);
+            close_case_file(file);
 
-        bool seconds = state.engine_mode == 0 && state.crank_flag == 0;
-        bool crank = state.engine_mode == 1 && state.crank_flag == 1;
-        if (seconds) {
-            place_on_steps(state, part, slot, table, state.time_values);
-        } else if (crank && !state.crank_angles.empty()) {
-            // A table that does not cover the whole crank range gives no step a value.
-            if (place_on_crank_range(table, state.crank_angles.front(), state.crank_angles.back()))
-                place_on_steps(state, part, slot, table, state.crank_angles);
-        }
-        // A crank table in a seconds case, or the other way round, gives nothing.
-    } catch (const std::bad_alloc &) {
-        always_print(state, "Cannot allocate the value table of %s\n", path.c_str());
-        return -1;
-    }
-    return 1;
+            bool seconds = state.engine_mode == 0 && state.crank_flag == 0;
+            bool crank = state.engine_mode == 1 && state.crank_flag == 1;
+            if (seconds) {
+                place_on_steps(state, part, slot, table, state.time_values);
+            } else if (crank && !state.crank_angles.empty()) {
+                // A table that does not cover the whole crank range gives no step a value.
+                if (place_on_crank_range(table, state.crank_angles.front(), state.crank_angles.back()))
+                    place_on_steps(state, part, slot, table, state.crank_angles);
+            }
+            // A crank table in a seconds case, or the other way round, gives nothing.
+        },
+        [&] { always_print(state, "Cannot allocate the value table of %s\n", path.c_str()); });
+    return made ? 1 : -1;
 }
