@@ -73,6 +73,10 @@ bool file_status(const std::string &path, long long &size, std::string &time_tex
 
 extern "C" {
 
+// Takes the case's inputs.in name (filename_1) and its folder (the_path); the
+// other arguments are not used. Loads the case into the default reader from a
+// clean state (the dialog's choices kept). Returns Z_OK, or Z_ERR when the
+// dataset file table cannot be made.
 int USERD_set_filenames(char filename_1[], char *, char the_path[], int)
 {
     ReaderState &state = default_reader();
@@ -85,10 +89,13 @@ int USERD_set_filenames(char filename_1[], char *, char the_path[], int)
     });
 }
 
+// Takes the server number and count; the reader does not use them.
 void USERD_set_server_number(int, int)
 {
 }
 
+// Returns the number of dataset files: the surface file, inputs.in, engine.in,
+// boundary.in and every file the deck names.
 int USERD_get_number_of_files_in_dataset(void)
 {
     ReaderState &state = default_reader();
@@ -98,6 +105,8 @@ int USERD_get_number_of_files_in_dataset(void)
     return state.Num_dataset_files;
 }
 
+// Fills one record per dataset file in qfiles: its path and, when its status
+// can be read, its size and modification time. Returns Z_OK.
 int USERD_get_dataset_query_file_info(Z_QFILES *qfiles)
 {
     ReaderState &state = default_reader();
@@ -127,6 +136,8 @@ int USERD_get_dataset_query_file_info(Z_QFILES *qfiles)
     });
 }
 
+// Returns Z_CHANGE_COORDS when the "Moving Liner" choice is on (the
+// coordinates change from step to step), else Z_STATIC.
 int USERD_get_changing_geometry_status(void)
 {
     ReaderState &state = default_reader();

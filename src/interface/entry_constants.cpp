@@ -6,6 +6,8 @@
 
 extern "C" {
 
+// Takes a variable number (from 1) and ignores the imaginary flag. Returns the
+// engine constant's value at the current step, or -1.0 for any other number.
 float USERD_get_constant_val(int which_var, int)
 {
     ReaderState &state = default_reader();

@@ -22,6 +22,8 @@ const char *const pulldown_entries[] = {"Normal", "Verbose", "Debug"};
 
 extern "C" {
 
+// Fills name with the reader's name and *two_fields with 0 (one file button).
+// Returns Z_OK.
 int USERD_get_name_of_reader(char name[Z_MAX_USERD_NAME], int *two_fields)
 {
     ReaderState &state = default_reader();
@@ -32,6 +34,7 @@ int USERD_get_name_of_reader(char name[Z_MAX_USERD_NAME], int *two_fields)
     return Z_OK;
 }
 
+// Fills descrip with the reader's description text. Returns Z_OK.
 int USERD_get_reader_descrip(char descrip[Z_MAXFILENP])
 {
     copy_text(descrip, reader_description, 254);
@@ -39,23 +42,28 @@ int USERD_get_reader_descrip(char descrip[Z_MAXFILENP])
     return Z_OK;
 }
 
+// Fills version_number with the interface version the reader speaks. Returns Z_OK.
 int USERD_get_reader_version(char version_number[Z_MAX_USERD_NAME])
 {
     copy_text(version_number, interface_version, 19);
     return Z_OK;
 }
 
+// Fills version_number with the reader's release text. Returns Z_OK.
 int USERD_get_reader_release(char version_number[Z_MAX_USERD_NAME])
 {
     copy_text(version_number, reader_release, sizeof reader_release);
     return Z_OK;
 }
 
+// Fills filename_label_1 with the label of the file button; the second
+// button is not used.
 void USERD_set_filename_button_labels(char filename_label_1[Z_MAX_USERD_NAME], char *)
 {
     copy_text(filename_label_1, "Set inputs.in", 19);
 }
 
+// Fills the numbers of the dialog's toggles (1), pulldowns (1) and fields (0).
 void USERD_get_extra_gui_numbers(int *num_toggles, int *num_pulldowns, int *num_fields)
 {
     ReaderState &state = default_reader();
@@ -65,6 +73,8 @@ void USERD_get_extra_gui_numbers(int *num_toggles, int *num_pulldowns, int *num_
     *num_fields = 0;
 }
 
+// Fills the dialog's titles, the toggle's default, the pulldown's entries,
+// their count and the default entry. Returns Z_OK.
 int USERD_get_extra_gui_defaults(char **toggle_title, int *toggle_default_status, char **pulldown_title,
                                  int *pulldown_number_in_list, int *pulldown_default_selection,
                                  char ***pulldown_item_strings, char **, char **)
@@ -81,6 +91,9 @@ int USERD_get_extra_gui_defaults(char **toggle_title, int *toggle_default_status
     return Z_OK;
 }
 
+// Takes the dialog's choices: toggle[0] ("Moving Liner") and pulldown[0]
+// ("Console Output"), kept in the default reader across loads; fields are not
+// used.
 void USERD_set_extra_gui_data(int *toggle, int *pulldown, char **)
 {
     ReaderState &state = default_reader();

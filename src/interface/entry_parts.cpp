@@ -21,6 +21,7 @@ void build_for_query(ReaderState &state)
 
 extern "C" {
 
+// Returns the number of parts: the surface parts, then the point parts.
 int USERD_get_number_of_model_parts(void)
 {
     ReaderState &state = default_reader();
@@ -29,6 +30,9 @@ int USERD_get_number_of_model_parts(void)
     return state.Numparts_available;
 }
 
+// Builds the parts for the current step, then fills per part (index p - 1)
+// its id, type, description, node count and element count by element type.
+// Returns Z_OK.
 int USERD_get_gold_part_build_info(int *part_id, int *part_types, char *part_description[Z_BUFL],
                                    int *number_of_nodes, int *number_of_elements[Z_MAXTYPE], int **, int **)
 {
@@ -53,6 +57,7 @@ int USERD_get_gold_part_build_info(int *part_id, int *part_types, char *part_des
     });
 }
 
+// Builds the parts for the current step. Returns 1: node ids are given.
 int USERD_get_node_label_status(void)
 {
     ReaderState &state = default_reader();
@@ -63,6 +68,7 @@ int USERD_get_node_label_status(void)
     });
 }
 
+// Returns 0: element ids are not given.
 int USERD_get_element_label_status(void)
 {
     ReaderState &state = default_reader();
@@ -70,6 +76,9 @@ int USERD_get_element_label_status(void)
     return element_label_flag == 1 ? 1 : 0;
 }
 
+// Takes a part number (from 1). Builds the parts for the current step and fills
+// coord_array[0..2] with the part's x, y and z from position 1 on. Returns
+// Z_OK, or Z_ERR for a part number that does not exist.
 int USERD_get_part_coords(int part_number, float **coord_array)
 {
     ReaderState &state = default_reader();
@@ -88,6 +97,8 @@ int USERD_get_part_coords(int part_number, float **coord_array)
     });
 }
 
+// Takes a part number (from 1) and fills nodeid_array with its node ids from
+// position 1 on. Returns Z_OK, or Z_ERR for a part number that does not exist.
 int USERD_get_part_node_ids(int part_number, int *nodeid_array)
 {
     ReaderState &state = default_reader();
@@ -99,6 +110,9 @@ int USERD_get_part_node_ids(int part_number, int *nodeid_array)
     return Z_OK;
 }
 
+// Takes a part number (from 1) and fills conn_array, one row per element,
+// with the element's node numbers. Returns Z_OK, or Z_ERR for a part number
+// that does not exist.
 int USERD_get_part_elements_by_type(int part_number, int, int **conn_array)
 {
     ReaderState &state = default_reader();
@@ -110,6 +124,8 @@ int USERD_get_part_elements_by_type(int part_number, int, int **conn_array)
     return Z_OK;
 }
 
+// Takes a part number; element ids are not given, so nothing is filled.
+// Returns Z_OK, or Z_ERR for a part number that does not exist.
 int USERD_get_part_element_ids_by_type(int part_number, int, int *)
 {
     ReaderState &state = default_reader();
@@ -117,6 +133,7 @@ int USERD_get_part_element_ids_by_type(int part_number, int, int *)
     return host_part(state, part_number) ? Z_OK : Z_ERR;
 }
 
+// Fills nothing: the host works out the extents. Returns Z_ERR.
 int USERD_get_model_extents(float *)
 {
     ReaderState &state = default_reader();

@@ -6,6 +6,7 @@
 
 extern "C" {
 
+// Returns Z_OK: the reader gives rigid-body values.
 int USERD_rigidbody_existence(void)
 {
     ReaderState &state = default_reader();
@@ -13,6 +14,9 @@ int USERD_rigidbody_existence(void)
     return Z_OK;
 }
 
+// Takes a part number (from 1) and fills values with its 14 rigid-body values
+// at the current step. Returns Z_OK, Z_UNDEF when the part does not move, or
+// Z_ERR for a part number that does not exist.
 int USERD_rigidbody_values(int part_number, float values[14])
 {
     ReaderState &state = default_reader();

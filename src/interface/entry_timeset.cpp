@@ -8,6 +8,7 @@
 
 extern "C" {
 
+// Returns the number of time sets: 1.
 int USERD_get_number_of_timesets(void)
 {
     ReaderState &state = default_reader();
@@ -15,6 +16,7 @@ int USERD_get_number_of_timesets(void)
     return Num_timesets;
 }
 
+// Fills timeset_description with an empty text. Returns Z_OK.
 int USERD_get_timeset_description(int, char timeset_description[Z_BUFL])
 {
     ReaderState &state = default_reader();
@@ -23,6 +25,7 @@ int USERD_get_timeset_description(int, char timeset_description[Z_BUFL])
     return Z_OK;
 }
 
+// Returns the time set of the geometry: 1.
 int USERD_get_geom_timeset_number(void)
 {
     ReaderState &state = default_reader();
@@ -30,6 +33,7 @@ int USERD_get_geom_timeset_number(void)
     return geom_timeset;
 }
 
+// Takes a time set number. Returns the number of time steps.
 int USERD_get_num_of_time_steps(int timeset_number)
 {
     ReaderState &state = default_reader();
@@ -38,6 +42,7 @@ int USERD_get_num_of_time_steps(int timeset_number)
     return state.Num_time_steps;
 }
 
+// Fills solution_times with the time of every step in seconds. Returns Z_OK.
 int USERD_get_sol_times(int, float *solution_times)
 {
     ReaderState &state = default_reader();
@@ -51,6 +56,8 @@ int USERD_get_sol_times(int, float *solution_times)
     return Z_OK;
 }
 
+// Takes a time set and a step (from 0) and makes the step, clamped into the
+// time line, the current step of the default reader.
 void USERD_set_time_set_and_step(int timeset_number, int time_step)
 {
     ReaderState &state = default_reader();

@@ -42,6 +42,8 @@ void write_description(char line[Z_BUFL], const std::string &text)
 
 extern "C" {
 
+// Builds the parts for the current step (the first build may add
+// Total_Pressure). Returns the number of variables.
 int USERD_get_number_of_variables(void)
 {
     ReaderState &state = default_reader();
@@ -54,6 +56,9 @@ int USERD_get_number_of_variables(void)
     });
 }
 
+// Builds the parts for the current step, then fills per variable its name,
+// type (scalar or constant), classification, complex flag, whether it changes
+// over time, and time set. Returns Z_OK.
 int USERD_get_gold_variable_info(char **var_description, char **, int *var_type, int *var_classify,
                                  int *var_complex, char **, float *, int *var_contran, int *var_timeset)
 {
@@ -76,6 +81,9 @@ int USERD_get_gold_variable_info(char **var_description, char **, int *var_type,
     });
 }
 
+// Builds the parts for the current step, then fills line1 with the case folder
+// (Z_GEOM) or the variable's name (Z_VARI). Returns Z_OK, or Z_ERR for a
+// variable number that does not exist.
 int USERD_get_descrip_lines(int which_type, int which_var, int, char line1[Z_BUFL], char *)
 {
     ReaderState &state = default_reader();
@@ -96,6 +104,11 @@ int USERD_get_descrip_lines(int which_type, int which_var, int, char line1[Z_BUF
     });
 }
 
+// Takes a variable number and a part number (from 1). Builds the parts for the
+// current step and fills var_array with the part's values of the variable from
+// position 1 on. Returns Z_OK, Z_UNDEF when the part has no values for it, or
+// Z_ERR for anything but the real scalar of a listed variable on an existing
+// part.
 int USERD_get_var_by_component(int which_variable, int which_part, int var_type, int, int imag_data, int component,
                                float *var_array)
 {
