@@ -1,6 +1,7 @@
 // No C++ exception may cross into the host: every entry point runs its body
 // through guarded(), which turns an escaping exception (in practice an
-// allocation that failed) into one line on standard error and the failure
+// allocation that failed) into one diagnostic line of the given reader
+// (standard error unless the reader has a message sink) and the failure
 // result.
 #pragma once
 
