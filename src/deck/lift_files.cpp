@@ -16,7 +16,8 @@ namespace {
 
 // Reads one lift file into the per-step lifts and the direction.
 // print_steps: write each step's lift in debug output.
-int read_lift_file(ReaderState &state, const char *file_name, std::vector<float> &lift, float direction[3], bool print_steps)
+int read_lift_file(ReaderState &state, const char *file_name, std::vector<float> &lift, float direction[3],
+                   bool print_steps)
 {
     std::string path = case_path(state, file_name);
     debug_print(state, "reading --> %s\n", path.c_str());

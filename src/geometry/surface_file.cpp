@@ -173,15 +173,16 @@ int read_surface_file(ReaderState &state, const std::string &path)
     Triangle t{};
     for (long long i = 0; i < triangle_count; ++i) {
         if (!next_counted_line(file, line)) {
-            always_print(state, "%s: %lld of %lld triangle lines missing\n", path.c_str(), triangle_count - i, triangle_count);
+            always_print(state, "%s: %lld of %lld triangle lines missing\n", path.c_str(), triangle_count - i,
+                         triangle_count);
             break;
         }
         ++lines_read;
         read_triangle(line, t);
         long long bad = 0;
         if (!corners_valid(t, vertex_count, &bad)) {
-            always_print(state, "%s: triangle %lld skipped, its vertex number %lld is not between 1 and %lld\n", path.c_str(),
-                         i + 1, bad, vertex_count);
+            always_print(state, "%s: triangle %lld skipped, its vertex number %lld is not between 1 and %lld\n",
+                         path.c_str(), i + 1, bad, vertex_count);
             continue;
         }
         if (t.region >= 1 && t.region <= parts) {

@@ -47,7 +47,8 @@ int get_rigidbody_motion(ReaderState &state)
             continue;
         if (state.geometry_pending == 1)
             build_bottom_ring(state, part);
-        debug_print(state, "liner_min_z = %f\n", static_cast<double>(part.liner_bottom_nodes_built ? part.liner_min_z : 0.0f));
+        debug_print(state, "liner_min_z = %f\n",
+                    static_cast<double>(part.liner_bottom_nodes_built ? part.liner_min_z : 0.0f));
         if (!part.liner_bottom_nodes_built)
             continue;
         // From the z as read, so that every step is computed afresh.

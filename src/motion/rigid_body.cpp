@@ -28,7 +28,8 @@ void set_rotation(float *values, float h, const float *axis)
 
 // A valve moves along its direction by its lift at the step. A lift file that
 // was not read leaves an all-zero direction and lift table: no motion.
-void set_valve_translation(ReaderState &state, float *values, const float *direction, const std::vector<float> &lift_table)
+void set_valve_translation(ReaderState &state, float *values, const float *direction,
+                           const std::vector<float> &lift_table)
 {
     const float lift = entry_or_zero(lift_table, state.current_step);
     for (int i = 0; i < 3; ++i)

@@ -48,7 +48,8 @@ void store_step_value(ReaderState &state, PartRecord &part, int step, int slot, 
 
 // Every step whose abscissa the table gives a value at gets that value; the
 // other steps keep theirs.
-void place_on_steps(ReaderState &state, PartRecord &part, int slot, const ValueTable &table, const std::vector<float> &abscissas)
+void place_on_steps(ReaderState &state, PartRecord &part, int slot, const ValueTable &table,
+                    const std::vector<float> &abscissas)
 {
     std::size_t steps = state.Num_time_steps > 0 ? static_cast<std::size_t>(state.Num_time_steps) : 0;
     if (abscissas.size() < steps)
