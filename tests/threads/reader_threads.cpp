@@ -15,21 +15,21 @@
 
 namespace {
 
-struct CaseSpec {
+struct ThreadCase {
     const char *name;
     bool liner;
 };
 
 // Cases that differ in every respect a shared state would mix up: an engine
 // with a moving liner, point parts from spatial files, deck motions.
-const CaseSpec cases[] = {{"engine_liner_on", true}, {"values_spatial_points", false}, {"motion_kinds", false}};
+const ThreadCase cases[] = {{"engine_liner_on", true}, {"values_spatial_points", false}, {"motion_kinds", false}};
 constexpr int rounds = 3;
 
-std::string run_case(const std::string &golden, const CaseSpec &spec)
+std::string run_case(const std::string &golden, const ThreadCase &which)
 {
     ReaderState reader;
     std::string messages;
-    snapshot::open_case(reader, golden + "/" + spec.name, spec.liner, &messages);
+    snapshot::open_case(reader, golden + "/" + which.name, which.liner, &messages);
     std::string answers;
     for (int s : snapshot::steps_of(reader))
         answers += snapshot::step(reader, s);
@@ -49,8 +49,8 @@ int main(int argc, char **argv)
 
     // Each case alone, one after the other.
     std::vector<std::string> alone;
-    for (const CaseSpec &spec : cases)
-        alone.push_back(run_case(golden, spec));
+    for (const ThreadCase &which : cases)
+        alone.push_back(run_case(golden, which));
     for (std::size_t i = 0; i < count; ++i) {
         if (alone[i].find("part 1 ") == std::string::npos) {
             std::fprintf(stderr, "reader_threads: case %s has no parts\n", cases[i].name);
