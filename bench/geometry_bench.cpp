@@ -19,8 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "core/reader_state.h"
 #include "geometry/part_table.h"
-#include "interface/reader_state.h"
+#include "interface/default_reader.h"
 #include "userd_api.h"
 
 namespace {
@@ -103,7 +104,7 @@ bool load_and_build(std::string folder)
 
 // Times the copy of the first part's coordinates to the host (best of 20)
 // against a memcpy of the same bytes, and prints both and their ratio.
-void measure_copy(const char *label)
+void measure_copy(ReaderState &state, const char *label)
 {
     const PartRecord &part = state.part_table.at(0);
     const std::size_t n = static_cast<std::size_t>(part.number_of_nodes) + 1;
@@ -117,7 +118,7 @@ void measure_copy(const char *label)
     double copy = 1e9, plain_copy = 1e9;
     for (int r = 0; r < 20; ++r) {
         auto t = Clock::now();
-        copy_part_coords(part, arrays);
+        copy_part_coords(state, part, arrays);
         copy = std::min(copy, seconds_since(t));
         t = Clock::now();
         for (int c = 0; c < 3; ++c)
@@ -139,11 +140,12 @@ int main(int argc, char **argv)
     }
     if (!load_and_build(argv[1]))
         return 1;
+    ReaderState &state = default_reader();
     const std::string surface = state.dataset_files.at(0);
     plain_parse(surface);  // both runs find the file in the page cache
 
     auto start = Clock::now();
-    int built = reload_all_parts();
+    int built = reload_all_parts(state);
     double build = seconds_since(start);
     double peak = peak_memory_mb();
     if (built != 1) {
@@ -157,7 +159,7 @@ int main(int argc, char **argv)
         state.geometry_pending = 1;
         state.built_step = -1;
         start = Clock::now();
-        reload_all_parts();
+        reload_all_parts(state);
         build = std::min(build, seconds_since(start));
     }
     double plain = 1e9, strict = 1e9;
@@ -172,7 +174,7 @@ int main(int argc, char **argv)
     for (int s = 1; s < steps; ++s) {
         USERD_set_time_set_and_step(1, s);
         auto t = Clock::now();
-        reload_all_parts();
+        reload_all_parts(state);
         double one = seconds_since(t);
         step_total += one;
         step_worst = std::max(step_worst, one);
@@ -188,12 +190,12 @@ int main(int argc, char **argv)
                 strict, first_build / strict, build / strict);
     std::printf("new step build: mean %.3f ms, worst %.3f ms over %d steps (target <= 5 ms)\n",
                 1e3 * step_total / (steps - 1), 1e3 * step_worst, steps - 1);
-    measure_copy("vertices in runs");
+    measure_copy(state, "vertices in runs");
     if (argc > 2) {
-        if (!load_and_build(argv[2]) || reload_all_parts() != 1)
+        if (!load_and_build(argv[2]) || reload_all_parts(state) != 1)
             return 1;
         std::printf("second case: %d parts, %d vertices\n", state.Numparts_available, state.surface_vertex_count);
-        measure_copy("vertices scattered");
+        measure_copy(state, "vertices scattered");
     }
     return 0;
 }

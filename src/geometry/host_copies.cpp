@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/reader_state.h"
 #include "geometry/part_table.h"
-#include "interface/reader_state.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ void copy_used_component(const PartRecord &part, const float *vertices, int node
 
 }  // namespace
 
-void copy_part_coords(const PartRecord &part, float **coord_array)
+void copy_part_coords(ReaderState &state, const PartRecord &part, float **coord_array)
 {
     const int nodes = part.number_of_nodes > 0 ? part.number_of_nodes : 0;
     if (part.element_type != element_type_triangle) {

@@ -12,7 +12,7 @@ namespace {
 // A case folder as the loader leaves it: one region, nothing read yet.
 void one_region(const TempCase &c, int crank_flag = 0, float end = 2.0f)
 {
-    begin_new_load();
+    begin_new_load(state);
     state.case_folder = c.dir.string() + path_separator_text;
     state.crank_flag = crank_flag;
     state.engine_params.end = end;
@@ -44,6 +44,9 @@ TEST(DeckEuler, BranchOrderAndSinglePrecisionResults)
         {{{1, 0, 0}, {0, 1, 0}}, {1, 0, 0, 0}},                 // identity
         {{{0, 1, 0}, {-1, 0, 0}}, {root_half, 0, 0, -root_half}},  // quarter turn about z
         {{{1, 0, 0}, {0, -1, 0}}, {0, 1, 0, 0}},                // half turn about x: second branch
+        // Half turn about (0, 1, 1) / sqrt 2: e0 and e1 are exactly 0, the
+        // third branch finds e2 and from it e3 (e1 from R01 + R10 stays 0).
+        {{{-1, 0, 0}, {0, 0, 1}}, {0, 0, root_half, root_half}},
         {{{-1, 0, 0}, {0, -1, 0}}, {0, 0, 0, 1}},               // half turn about z: last branch
     };
     for (const Case &k : cases) {
@@ -52,7 +55,7 @@ TEST(DeckEuler, BranchOrderAndSinglePrecisionResults)
                          {k.current[1][0], k.current[1][1], k.current[1][2]},
                          {0, 0, 0}};
         float e[4];
-        EXPECT_EQ(get_euler_params(A, B, e), 1);
+        EXPECT_EQ(get_euler_params(state, A, B, e), 1);
         for (int i = 0; i < 4; ++i)
             EXPECT_EQ(e[i], k.expected[i]) << "parameter " << i;
         EXPECT_EQ(A[2][2], 1.0f);  // the reference's third column completed
@@ -61,7 +64,7 @@ TEST(DeckEuler, BranchOrderAndSinglePrecisionResults)
     // as not zero, so its branch is taken.
     float A2[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 0}}, B2[3][3] = {{-2, 0, 0}, {0, -2, 0}, {0, 0, 0}};
     float e[4];
-    get_euler_params(A2, B2, e);
+    get_euler_params(state, A2, B2, e);
     EXPECT_TRUE(std::isnan(e[0]) && std::isnan(e[1]) && std::isnan(e[3]));
 }
 
@@ -70,7 +73,7 @@ TEST(DeckMotionFile, ShortFileIsResampledOntoFiftyOneSteps)
     TempCase c("deck_motion_short");
     c.write("m.dat", "profile\ntime (second) x y z\n0 0 1 0\n1\t10 1 0\n2 20 1 0 extra\n");
     one_region(c);
-    ASSERT_EQ(read_motion_file(0, (c.dir / "m.dat").string()), 1);
+    ASSERT_EQ(read_motion_file(state, 0, (c.dir / "m.dat").string()), 1);
     EXPECT_EQ(state.Num_time_steps, 51);
     ASSERT_EQ(state.time_values.size(), 51u);
     EXPECT_EQ(state.time_values[13], 0.519999981f);  // 13 * (2 / 50) in single precision
@@ -83,7 +86,7 @@ TEST(DeckMotionFile, ShortFileIsResampledOntoFiftyOneSteps)
     // row keep what the first pass left there (row 0, row 1, then zeros).
     c.write("late.dat", "t (second)\n0.5 5 0 0\n1 10 0 0\n2 20 0 0\n7\n3 30 0 0\n");
     one_region(c);
-    read_motion_file(0, (c.dir / "late.dat").string());
+    read_motion_file(state, 0, (c.dir / "late.dat").string());
     EXPECT_EQ(x_at(0), 5.0f);
     EXPECT_EQ(x_at(1), 10.0f);
     EXPECT_EQ(x_at(3), 0.0f);
@@ -91,13 +94,13 @@ TEST(DeckMotionFile, ShortFileIsResampledOntoFiftyOneSteps)
 
     // Crank mode: the end becomes seconds once; a second file keeps it.
     one_region(c, 1, 720.0f);
-    read_motion_file(0, (c.dir / "m.dat").string());
+    read_motion_file(state, 0, (c.dir / "m.dat").string());
     EXPECT_EQ(state.engine_params.end, 0.100000001f);
     std::vector<float> first = state.time_values;
-    read_motion_file(0, (c.dir / "m.dat").string());
+    read_motion_file(state, 0, (c.dir / "m.dat").string());
     EXPECT_EQ(state.time_values, first);
     EXPECT_EQ(first[50], 0.100000001f);
-    EXPECT_EQ(read_motion_file(0, (c.dir / "absent.dat").string()), -1);
+    EXPECT_EQ(read_motion_file(state, 0, (c.dir / "absent.dat").string()), -1);
 }
 
 TEST(DeckMotionFile, LongFileGivesItsOwnTimeLine)
@@ -108,7 +111,7 @@ TEST(DeckMotionFile, LongFileGivesItsOwnTimeLine)
         text += std::to_string(i) + " " + std::to_string(2 * i) + " 0 -1\n";
     c.write("m.dat", text);
     one_region(c);
-    ASSERT_EQ(read_motion_file(0, (c.dir / "m.dat").string()), 1);
+    ASSERT_EQ(read_motion_file(state, 0, (c.dir / "m.dat").string()), 1);
     EXPECT_EQ(state.Num_time_steps, 100000);
     EXPECT_EQ(state.time_values[99999], 99999.0f);
     EXPECT_EQ(x_at(99999), 199998.0f);
@@ -125,7 +128,7 @@ TEST(DeckArMotionFile, RowsSuppliedLinesAndStepCount)
                      "2 0 0 0 0 1 0 -1 0 0\n"             // axes as in the reference: no turn
                      "supplied 7 8 9 1 0 0 0 1 0\n");     // last line: no row
     one_region(c);
-    ASSERT_EQ(read_ar_motion_file(0, (c.dir / "a.dat").string()), 1);
+    ASSERT_EQ(read_ar_motion_file(state, 0, (c.dir / "a.dat").string()), 1);
     EXPECT_EQ(state.Num_time_steps, 3);
     EXPECT_EQ(state.time_values[2], 2.0f);
     EXPECT_EQ(state.motion_table[0].arbitrary_steps[1], 0.2f);
@@ -139,33 +142,33 @@ TEST(DeckArMotionFile, RowsSuppliedLinesAndStepCount)
     EXPECT_EQ(state.motion_table[0].arbitrary_cg[0], 7.0f);
 
     state.Num_time_steps = 2;  // a shorter time line already laid out stays
-    read_ar_motion_file(0, (c.dir / "a.dat").string());
+    read_ar_motion_file(state, 0, (c.dir / "a.dat").string());
     EXPECT_EQ(state.Num_time_steps, 2);
     c.write("none.dat", "no unit line\n1 2 3\n");
-    read_ar_motion_file(0, (c.dir / "none.dat").string());
+    read_ar_motion_file(state, 0, (c.dir / "none.dat").string());
     EXPECT_EQ(state.Num_time_steps, 0);
 }
 
 TEST(DeckLiftFiles, IncompleteFiles)
 {
     TempCase c("deck_lift");
-    begin_new_load();
+    begin_new_load(state);
     state.case_folder = c.dir.string() + path_separator_text;
     for (int i = 0; i <= 1440; ++i)
         state.crank_angles.push_back(-360.0f + 0.5f * static_cast<float>(i));
     state.Num_time_steps = 1441;
     // One row covers nothing; missing direction components read 0.
     c.write("exhaust_lift.in", "exhaust\ndirection_x 1\ncrank\n100 0.01\n");
-    ASSERT_EQ(read_exhaust_lift_file(), 1);
+    ASSERT_EQ(read_exhaust_lift_file(state), 1);
     EXPECT_EQ(state.exhaust_direction[0], 1.0f);
     EXPECT_EQ(state.exhaust_direction[1], 0.0f);
     EXPECT_EQ(state.exhaust_lift.size(), 1441u);
     EXPECT_EQ(state.exhaust_lift[1000], 0.0f);
     // No direction line and no unit line: the searches end with the file.
     c.write("intake_lift.in", "0 0\n360 0.008\n");
-    ASSERT_EQ(read_intake_lift_file(), 1);
+    ASSERT_EQ(read_intake_lift_file(state), 1);
     EXPECT_EQ(state.intake_direction[2], 0.0f);
     EXPECT_EQ(state.intake_lift[0], 0.0f);
     c.write("exhaust_lift.in", "direction 1 1 1\n");
-    EXPECT_EQ(read_exhaust_lift_file(), 1);
+    EXPECT_EQ(read_exhaust_lift_file(state), 1);
 }

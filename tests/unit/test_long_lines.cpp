@@ -76,7 +76,7 @@ TEST(LongLines, EveryReaderEndsOrRepeatsAsItsLoopDoes)
     c.write("b.dat", "second\n" + row + "supplied 0 0 0 1 0 0 0 1 0\n" + long_line + row);
     for (const char *name : {"a.dat", "b.dat"}) {
         state.Num_time_steps = 1;
-        ASSERT_EQ(read_ar_motion_file(0, (c.dir / name).string()), 1);
+        ASSERT_EQ(read_ar_motion_file(state, 0, (c.dir / name).string()), 1);
         EXPECT_EQ(state.Num_time_steps, 1) << name;
     }
 }

@@ -12,7 +12,7 @@ namespace {
 
 void motion_case(const MotionRecord &m)
 {
-    begin_new_load();
+    begin_new_load(state);
     state.engine_params.start = 0.0f;
     state.engine_params.end = 0.05f;
     state.Num_time_steps = 51;
@@ -46,7 +46,7 @@ TEST(MotionRigidBody, PerStepTablesShorterThanTheTimeLine)
 
 TEST(MotionRigidBody, EngineParts)
 {
-    begin_new_load();
+    begin_new_load(state);
     state.engine_mode = 1;
     state.engine_params.stroke = 0.1f;
     state.engine_params.conrod = 0.15f;

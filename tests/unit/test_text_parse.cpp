@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "deck/text_parse.h"
+#include "core/text_parse.h"
 
 TEST(TextParse, NumbersAreDecimalAndReadByTheirLongestLeadingPart)
 {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "deck/value_table.h"
+#include "core/value_table.h"
 
 TEST(ValueTable, LookUpTakesExactRowsAndInterpolatesBetween)
 {

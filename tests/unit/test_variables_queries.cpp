@@ -11,7 +11,7 @@ namespace {
 // Two surface parts of 3 nodes and one point part of 2 points, built for step 0.
 void built_case(int total_pressure)
 {
-    begin_new_load();
+    begin_new_load(state);
     state.total_pressure_present = total_pressure;
     state.Num_variables = total_pressure + 2;
     state.Numparts_available = 3;
@@ -118,7 +118,7 @@ TEST(VariablesQueries, PointPartNodalInfo)
         CaseFile f;
         EXPECT_TRUE(open_case_file(f, (c.dir / "s.dat").string()));
         char line[line_buffer_size] = "";
-        return read_nodal_info(f, 2, line);
+        return read_nodal_info(state, f, 2, line);
     };
     // With Total_Pressure present a 'p' column fills Total_Pressure.
     EXPECT_EQ(nodal("SPATIAL\n0.0 seconds\n\nx y z pressure\n1 2 3 10\n", 1), 1);

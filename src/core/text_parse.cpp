@@ -1,4 +1,4 @@
-#include "deck/text_parse.h"
+#include "core/text_parse.h"
 
 #include <charconv>
 #include <climits>
