@@ -87,6 +87,7 @@ void close_case_file(CaseFile &file)
     file.buffer.shrink_to_fit();
     file.pos = file.len = 0;
     file.base = 0;
+    file.marks = CaseFile::Marks();
 }
 
 bool case_file_is_open(const CaseFile &file)
@@ -119,10 +120,15 @@ void case_file_seek(CaseFile &file, long long offset)
 int read_next_line(CaseFile &file, char *dest)
 {
     char piece[line_buffer_size];
-    if (read_piece(file, piece) == 0)
+    const long long start = case_file_tell(file);
+    const int count = read_piece(file, piece);
+    if (count == 0)
         return -1;
     char *lf = std::strchr(piece, '\n');
     if (!lf) {
+        long long &seen = count == piece_limit ? file.marks.long_line : file.marks.unterminated_line;
+        if (seen < 0)
+            seen = start;
         // Too long for one read, or a last line without its line end: the
         // rest of it (one more read) is thrown away and nothing is delivered.
         char rest[line_buffer_size];
@@ -131,6 +137,8 @@ int read_next_line(CaseFile &file, char *dest)
     }
     *lf = '\0';
     std::size_t n = static_cast<std::size_t>(lf - piece);
+    if (n > 0 && piece[n - 1] == '\r' && file.marks.cr_line < 0)
+        file.marks.cr_line = start;
     std::size_t first = 0;
     while (first < n && piece[first] == ' ')
         ++first;

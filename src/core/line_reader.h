@@ -20,6 +20,15 @@ struct CaseFile {
     std::size_t len = 0;    // bytes held in buffer
     long long base = 0;     // file offset of buffer[0]
 
+    // Where the first line of each kind that read_next_line met starts (-1:
+    // none met): a line too long to be delivered, a line delivered with a
+    // carriage return at its end, and a last line without a line end.
+    struct Marks {
+        long long long_line = -1;
+        long long cr_line = -1;
+        long long unterminated_line = -1;
+    } marks;
+
     CaseFile() = default;
     CaseFile(const CaseFile &) = delete;
     CaseFile &operator=(const CaseFile &) = delete;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "core/findings.h"
+
 constexpr int Num_dims = 3;            // space dimensions, never changed
 constexpr int Num_timesets = 1;        // the reader offers one time set
 constexpr int geom_timeset = 1;        // the geometry belongs to it
@@ -165,6 +167,10 @@ struct ReaderState {
     int default_element_count = 1000;
     int surface_vertex_count = 0;  // NV of the surface file
     std::vector<float> surface_x, surface_y, surface_z;  // vertex n at index n-1
+
+    // What the readers found in the case that its author most likely did not
+    // mean (core/findings.h), in the order found.
+    std::vector<Finding> findings;
 };
 
 // Starts a new case load: everything back to its initial value except the

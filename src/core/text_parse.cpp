@@ -136,6 +136,13 @@ std::string_view word_at(std::string_view line, int n, bool tabs_separate)
     return words[static_cast<std::size_t>(n)];
 }
 
+bool starts_with_number(std::string_view word)
+{
+    const char *stop = nullptr;
+    parse_leading_double(word.data(), word.data() + word.size(), &stop);
+    return !word.empty() && stop != word.data();
+}
+
 bool contains(std::string_view line, std::string_view text)
 {
     return line.find(text) != std::string_view::npos;

@@ -32,6 +32,9 @@ std::vector<std::string_view> split_words(std::string_view line, bool tabs_separ
 // The n-th word (0-based), or an empty view when the line has fewer words.
 std::string_view word_at(std::string_view line, int n, bool tabs_separate);
 
+// True when a number (as parse_leading_double reads it) starts the word.
+bool starts_with_number(std::string_view word);
+
 // Substring test.
 bool contains(std::string_view line, std::string_view text);
 

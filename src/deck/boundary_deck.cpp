@@ -9,6 +9,7 @@
 
 #include "core/allocation.h"
 #include "core/diagnostics.h"
+#include "core/findings.h"
 #include "core/line_search.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
@@ -16,13 +17,43 @@
 
 namespace {
 
+// How the deck's main loop ended.
+enum class DeckEnd { file_end, repeated_line, long_line };
+
 // Where the main loop stands while the deck is read.
 struct DeckCursor {
     CaseFile deck;
     char line[line_buffer_size] = "";  // the current line
     int region = -1;                   // current region number, -1 before the first block
     int region_count = 0;              // regions announced by the deck's header
+    // Where lines start in the deck, for the findings: the current line (as
+    // last read from the deck), the region count line and the line that first
+    // made the deck an engine deck (-1: none).
+    long long line_start = 0;
+    long long count_line = -1;
+    long long engine_line = -1;
 };
+
+// Reads the next deck line into the current line.
+int read_deck_line(DeckCursor &c)
+{
+    c.line_start = case_file_tell(c.deck);
+    return read_next_line(c.deck, c.line);
+}
+
+// A line whose second character is '-' starts a region block.
+bool starts_region(const char *line)
+{
+    return line[0] != '\0' && line[1] == '-';
+}
+
+// The current line sets engine mode.
+void set_engine_mode(ReaderState &state, DeckCursor &c)
+{
+    if (state.engine_mode == 0)
+        c.engine_line = c.line_start;
+    state.engine_mode = 1;
+}
 
 bool has_record(const DeckCursor &c)
 {
@@ -36,16 +67,36 @@ void set_line(char *line, std::string_view text)
     line[n] = '\0';
 }
 
+// A line beginning with "r" after a MOVING line is skipped; when it holds
+// numbers where a value line does, the author most likely meant it as the
+// value line.
+// `skipped` starts at `skipped_start`; `taken` is the line read in its place.
+void check_skipped_line(ReaderState &state, const std::string &skipped, long long skipped_start, const char *taken)
+{
+    if (!starts_with_number(word_at(skipped, 2, false)))
+        return;
+    add_finding(state, Severity::error, "deck-value-line-r", state.dataset_files[3], skipped_start,
+                "The line " + quote_line(skipped) +
+                    " follows a MOVING line and begins with \"r\", so the reader skips it as a remark and reads "
+                    "the motion's values from the line after it, " + quote_line(taken) + ".",
+                "Begin the value line with a word that does not start with \"r\" (for example \"val" +
+                    skipped.substr(skipped.find(' ') == std::string::npos ? skipped.size() : skipped.find(' ')) +
+                    "\"); a remark line starting with \"r\" may stand between the MOVING line and the values.");
+}
+
 // Reads a motion's value line into the current line: the line after the one
 // being examined, or the one after that when the first begins with "r".
 // Returns the deck position at which the value line starts.
-long long read_value_line(DeckCursor &c)
+long long read_value_line(ReaderState &state, DeckCursor &c)
 {
     long long start = case_file_tell(c.deck);
-    read_next_line(c.deck, c.line);
+    read_deck_line(c);
     if (c.line[0] == 'r') {
+        const std::string skipped = c.line;
+        const long long skipped_start = c.line_start;
         start = case_file_tell(c.deck);
-        read_next_line(c.deck, c.line);
+        read_deck_line(c);
+        check_skipped_line(state, skipped, skipped_start, c.line);
     }
     return start;
 }
@@ -85,7 +136,7 @@ void read_motion(ReaderState &state, DeckCursor &c)
     if (contains(examined, " RT")) {
         // A rotation with translation is complete in itself: its value line
         // is not examined for a translation or an arbitrary motion.
-        long long return_to = read_value_line(c);
+        long long return_to = read_value_line(state, c);
         if (!contains(c.line, "\"")) {
             read_values(c.line, motion.rotation_translation, Num_dims + 7);
             motion.has_rotation_translation = true;
@@ -97,7 +148,7 @@ void read_motion(ReaderState &state, DeckCursor &c)
     }
     long long return_to = -1;
     if (contains(examined, " RO") || contains(examined, "Rotat") || contains(examined, "rotat")) {
-        return_to = read_value_line(c);
+        return_to = read_value_line(state, c);
         if (!contains(c.line, "\"")) {
             read_values(c.line, motion.rotation, 7);
             motion.has_rotation = true;
@@ -107,14 +158,14 @@ void read_motion(ReaderState &state, DeckCursor &c)
     }
 
     if (contains(c.line, " TR") || contains(c.line, "Trans") || contains(c.line, "trans")) {
-        read_value_line(c);
+        read_value_line(state, c);
         if (!contains(c.line, "\"") && !contains(c.line, "$")) {
             read_values(c.line, motion.translation_velocity, Num_dims);
             motion.has_translation_velocity = true;
             set_moving(1);
             keep_first_word(c.line);
         } else if (contains(c.line, "$")) {
-            state.engine_mode = 1;
+            set_engine_mode(state, c);
             if (recorded)
                 state.part_table[static_cast<std::size_t>(c.region)].engine_role = 0;
         } else {
@@ -132,7 +183,7 @@ void read_motion(ReaderState &state, DeckCursor &c)
 
     if (contains(c.line, " AR") || contains(c.line, "Arbit") || contains(c.line, "arbit")) {
         set_moving(1);
-        read_value_line(c);
+        read_value_line(state, c);
         if (contains(c.line, "\"")) {
             if (recorded && read_ar_motion_file(state, c.region, case_path(state, quoted_name(c.line))) == -1) {
                 always_print(state, "Error reading motion file \n");
@@ -163,8 +214,16 @@ void enter_named_file(ReaderState &state, DeckCursor &c)
     state.dataset_files[slot] = path;
 
     CaseFile file;
-    if (!open_case_file(file, path))
+    if (!open_case_file(file, path)) {
+        const std::string name = quoted_name(c.line);
+        add_finding(state, Severity::error, "file-missing", state.dataset_files[3], c.line_start,
+                    "The file " + quote_line(name) + " named on the line " + quote_line(c.line) +
+                        " cannot be opened in the case folder: what the reader would take from it (values, "
+                        "motion or points) is missing.",
+                    "Check the name's spelling and letter case against the file in the case folder (names "
+                    "cannot hold blanks), or add the file.");
         return;
+    }
     read_next_line(file, c.line);
     if (std::strcmp(c.line, "SPATIAL") != 0 || state.engine_mode != 0)
         return;
@@ -197,9 +256,10 @@ void enter_named_file(ReaderState &state, DeckCursor &c)
 bool read_header(ReaderState &state, DeckCursor &c, const std::string &path)
 {
     skip_header(c.deck, c.line);
-    read_next_line(c.deck, c.line);
+    read_deck_line(c);
     if (std::strlen(c.line) < 4)
-        read_next_line(c.deck, c.line);
+        read_deck_line(c);
+    c.count_line = c.line_start;
     int count = parse_int(word_at(c.line, 0, false));
 
     // Every region takes at least one byte of the deck, so a count beyond
@@ -229,7 +289,7 @@ bool read_header(ReaderState &state, DeckCursor &c, const std::string &path)
 void start_region(ReaderState &state, DeckCursor &c)
 {
     c.region += 1;
-    read_next_line(c.deck, c.line);
+    read_deck_line(c);
     if (has_record(c)) {
         std::string_view text = c.line;
         std::size_t blank = text.find(' ');
@@ -243,7 +303,111 @@ void start_region(ReaderState &state, DeckCursor &c)
         }
         state.part_table[static_cast<std::size_t>(c.region)].name = bounded(name, name_limit);
     }
-    read_next_line(c.deck, c.line);
+    read_deck_line(c);
+}
+
+// A MOVING line of an engine deck, which the reader does not read.
+void report_ignored_motion(ReaderState &state, const DeckCursor &c)
+{
+    add_finding(state, Severity::warning, "deck-moving-ignored", state.dataset_files[3], c.line_start,
+                "The line " + quote_line(c.line) + " is not read: from line " +
+                    std::to_string(line_number_at(state.dataset_files[3], c.engine_line)) +
+                    " on (its \"$\" marks the piston) the deck is an engine deck, and an engine deck reads no "
+                    "MOVING lines. The region stays where it is.",
+                "In an engine case only the piston, the valves and the liner move. To move this region, make "
+                "the case an engine-free case (no \"$\" in boundary.in); otherwise remove the MOVING line.");
+}
+
+// A "[" on a line that is not a pressure line.
+void report_stray_bracket(ReaderState &state, const DeckCursor &c)
+{
+    add_finding(state, Severity::warning, "deck-stray-bracket", state.dataset_files[3], c.line_start,
+                "The line " + quote_line(c.line) +
+                    " holds \"[\", and any \"[\" in boundary.in tells the reader that the case gives total "
+                    "pressures: every part gets a \"Total_Pressure\" variable (0 where no region gives one).",
+                "Brackets belong only around a total pressure on a pressure line, such as \"pressure = "
+                "[101325]\". Write remarks with round brackets.");
+}
+
+// The region blocks that follow in the deck (by the reader's rule for a
+// block start and its name line), numbered from `first` (1-based) up to the
+// deck's region count, as a list of numbers and names. `more` tells whether
+// any line that is not empty follows.
+std::string following_regions(DeckCursor &c, int first, bool &more)
+{
+    std::string names;
+    more = false;
+    int number = first;
+    while (read_next_line(c.deck, c.line) == 1 && number <= c.region_count) {
+        more = more || c.line[0] != '\0';
+        if (!starts_region(c.line))
+            continue;
+        read_next_line(c.deck, c.line);
+        std::string_view text = c.line;
+        std::size_t blank = text.find(' ');
+        std::string_view name = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+        if (number - first < 6)
+            names += std::string(number > first ? ", " : "") + std::to_string(number) + " " + quote_line(name);
+        else if (number - first == 6)
+            names += ", ...";
+        ++number;
+    }
+    return names;
+}
+
+// Findings about how the deck's main loop ended (`end`): at two equal lines,
+// at a line too long to read, or at the end of the file, where the region
+// blocks read are compared with the count line.
+void report_deck_end(ReaderState &state, DeckCursor &c, DeckEnd end)
+{
+    const std::string &path = state.dataset_files[3];
+    const int blocks_read = c.region + 1;
+    const long long stop_line = c.line_start;
+    const std::string stop_text = c.line;
+    std::string lost;
+    bool more = false;
+    if (end != DeckEnd::file_end) {
+        // The look at the rest of the deck is not part of the reading.
+        const CaseFile::Marks met = c.deck.marks;
+        lost = following_regions(c, blocks_read + 1, more);
+        c.deck.marks = met;
+    }
+    const std::string lost_text = lost.empty() ? "" : " These regions are lost: " + lost + ".";
+    report_line_shapes(state, c.deck, path,
+                       end == DeckEnd::long_line
+                           ? "the reader takes it as the end of the deck: this line and every line after it are "
+                             "not read." + lost_text
+                           : "the reader does not see it and takes the line before it again in its place.");
+    if (end == DeckEnd::repeated_line && more) {
+        const std::string current =
+            has_record(c) ? " of region " + std::to_string(c.region + 1) + " " +
+                                quote_line(state.part_table[static_cast<std::size_t>(c.region)].name)
+                          : "";
+        add_finding(state, Severity::error, "deck-repeated-line", path, stop_line,
+                    "The line " + quote_line(stop_text) +
+                        " is the same as the line before it, and the reader takes two equal lines in a row as the "
+                        "end of the deck: nothing after it is read (the rest of the block" + current + ")." +
+                        lost_text,
+                    "Delete one of the two lines, or make them differ (for example, give the second separator "
+                    "line one dash more).");
+    }
+    if (end != DeckEnd::file_end)
+        return;
+    if (blocks_read > c.region_count)
+        add_finding(state, Severity::error, "deck-region-count", path, c.count_line,
+                    "The count line says " + std::to_string(c.region_count) + " regions, but the deck has " +
+                        std::to_string(blocks_read) + " region blocks: the blocks after the first " +
+                        std::to_string(c.region_count) +
+                        " get no part, their motions and values are dropped, and triangles with their region "
+                        "numbers belong to no part.",
+                    "Write " + std::to_string(blocks_read) + " as the first word of the count line.");
+    else if (blocks_read < c.region_count)
+        add_finding(state, Severity::warning, "deck-region-count", path, c.count_line,
+                    "The count line says " + std::to_string(c.region_count) + " regions, but the deck has " +
+                        std::to_string(blocks_read) + " region blocks: parts " + std::to_string(blocks_read + 1) +
+                        " to " + std::to_string(c.region_count) + " have no name, no motion and no values.",
+                    "Write " + std::to_string(blocks_read) +
+                        " as the first word of the count line, or add the missing region blocks.");
 }
 
 // Keeps the first listing of every named file, in order, without gaps.
@@ -286,15 +450,23 @@ int read_boundary_deck(ReaderState &state)
     // Each pass reads at least one new deck line (a motion returns the deck
     // at most to the line after the one examined), so the loop ends with the
     // deck.
+    DeckEnd end = DeckEnd::file_end;
     for (;;) {
         std::string before = c.line;
-        if (read_next_line(c.deck, c.line) != 1 || before == c.line)
+        if (read_deck_line(c) != 1) {
+            if (c.deck.marks.long_line == c.line_start)
+                end = DeckEnd::long_line;
             break;
-        if (c.line[0] != '\0' && c.line[1] == '-')
+        }
+        if (before == c.line) {
+            end = DeckEnd::repeated_line;
+            break;
+        }
+        if (starts_region(c.line))
             start_region(state, c);
 
         if (contains(c.line, "$")) {
-            state.engine_mode = 1;
+            set_engine_mode(state, c);
             if (has_record(c))
                 state.part_table[static_cast<std::size_t>(c.region)].engine_role = 0;
         }
@@ -304,12 +476,18 @@ int read_boundary_deck(ReaderState &state)
             state.part_table[static_cast<std::size_t>(c.region)].engine_role = 2;
         if (state.engine_mode == 0 && contains(c.line, "MOVING"))
             read_motion(state, c);
-        if (contains(c.line, "["))
+        else if (contains(c.line, "MOVING"))
+            report_ignored_motion(state, c);
+        if (contains(c.line, "[")) {
+            if (c.line[0] != 'p')
+                report_stray_bracket(state, c);
             state.bracket_seen = 1;
+        }
         if (contains(c.line, "\""))
             enter_named_file(state, c);
     }
 
+    report_deck_end(state, c, end);
     close_case_file(c.deck);
     remove_repeated_files(state);
     return 1;

@@ -2,6 +2,7 @@
 // their fixed order and lays out the time line.
 #include "core/allocation.h"
 #include "core/diagnostics.h"
+#include "core/findings.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
 #include "deck/deck_readers.h"
@@ -131,6 +132,12 @@ int get_file_info(ReaderState &state)
     state.Num_variables = read_engine_file(state) == 1 ? 10 : 2;
     state.dataset_files[3] = case_path(state, "boundary.in");
     read_boundary_deck(state);
+    if (state.engine_mode == 1 && !file_can_be_opened(state.dataset_files[2]))
+        add_finding(state, Severity::error, "file-missing", state.dataset_files[2], -1,
+                    "boundary.in makes this an engine case (\"$\" marks a piston), but engine.in cannot be "
+                    "opened: bore, stroke, connecting rod and speed are 0, and the case offers no engine constants.",
+                    "Add engine.in to the case folder: a title line, a line starting with \"#\", then \"0.080 "
+                    "bore\", \"0.088 stroke\", \"0.140 conrod\" and \"1500 rpm\" with the engine's values.");
     build_time_line(state);
     return 1;
 }

@@ -1,0 +1,119 @@
+#include "core/findings.h"
+
+#include <cstdio>
+
+#include "core/line_reader.h"
+#include "core/reader_state.h"
+
+int line_number_at(const std::string &path, long long offset)
+{
+    std::FILE *fp = std::fopen(path.c_str(), "rb");
+    if (!fp)
+        return 0;
+    long long line_feeds = 0;
+    long long seen = 0;
+    char chunk[1 << 16];
+    while (seen < offset) {
+        std::size_t want = sizeof chunk;
+        if (offset - seen < static_cast<long long>(want))
+            want = static_cast<std::size_t>(offset - seen);
+        std::size_t got = std::fread(chunk, 1, want, fp);
+        if (got == 0)
+            break;
+        for (std::size_t i = 0; i < got; ++i)
+            line_feeds += chunk[i] == '\n';
+        seen += static_cast<long long>(got);
+    }
+    std::fclose(fp);
+    return line_feeds + 1 > 0x7fffffff ? 0x7fffffff : static_cast<int>(line_feeds + 1);
+}
+
+namespace {
+
+// The name of path within the case folder (the path itself when it lies elsewhere).
+std::string name_in_case(const ReaderState &state, const std::string &path)
+{
+    const std::string &folder = state.case_folder;
+    if (!folder.empty() && path.compare(0, folder.size(), folder) == 0)
+        return path.substr(folder.size());
+    return path;
+}
+
+}  // namespace
+
+const char *severity_name(Severity severity)
+{
+    switch (severity) {
+    case Severity::error:
+        return "error";
+    case Severity::warning:
+        return "warning";
+    default:
+        return "note";
+    }
+}
+
+void add_finding(ReaderState &state, Severity severity, const char *code, const std::string &path,
+                 long long line_start, const std::string &message, const std::string &suggestion)
+{
+    Finding finding;
+    finding.severity = severity;
+    finding.code = code;
+    finding.file = name_in_case(state, path);
+    finding.line = line_start < 0 ? 0 : line_number_at(path, line_start);
+    for (const Finding &known : state.findings) {
+        if (known.code == finding.code && known.file == finding.file && known.line == finding.line)
+            return;
+    }
+    finding.message = message;
+    finding.suggestion = suggestion;
+    state.findings.push_back(std::move(finding));
+}
+
+std::string quote_line(std::string_view text)
+{
+    constexpr std::size_t shown = 100;
+    std::string quoted = "\"";
+    for (std::size_t i = 0; i < text.size() && i < shown; ++i) {
+        if (text[i] == '\r')
+            quoted += "\\r";
+        else if (text[i] == '\t')
+            quoted += "\\t";
+        else
+            quoted += text[i];
+    }
+    if (text.size() > shown)
+        quoted += "...";
+    return quoted + "\"";
+}
+
+std::string number_text(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+void report_line_shapes(ReaderState &state, const CaseFile &file, const std::string &path,
+                        const std::string &long_line_effect)
+{
+    if (file.marks.long_line >= 0)
+        add_finding(state, Severity::error, "line-too-long", path, file.marks.long_line,
+                    "This line is longer than 251 characters, which is more than the reader takes: " +
+                        long_line_effect,
+                    "Shorten the line to 251 characters or fewer (a long comment can go on a line of "
+                    "its own, or be left out).");
+    if (file.marks.unterminated_line >= 0)
+        add_finding(state, Severity::warning, "last-line-unterminated", path, file.marks.unterminated_line,
+                    "The file's last line has no line end, and the reader does not read a line "
+                    "without one: it is left out.",
+                    "End the file with a line end (press Enter after the last line).");
+    if (file.marks.cr_line >= 0)
+        add_finding(state, Severity::warning, "cr-line-ends", path, file.marks.cr_line,
+                    "This line (and maybe others) ends with a carriage return before its line feed. "
+                    "The reader keeps the carriage return as the line's last character, so a word "
+                    "at the end of a line (a file name, an engine.in key, \"SPATIAL\") does not "
+                    "match what it is compared with.",
+                    "Save the file with plain line-feed line ends (for example with dos2unix, or "
+                    "the editor's \"LF\" setting).");
+}

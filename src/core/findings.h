@@ -1,0 +1,57 @@
+// Findings: what the reader did with a case that its author most likely did
+// not mean. The readers add them while they read, at the point where the
+// reader's own rules take the unexpected turn; they change nothing the
+// reader answers and print nothing. A reader's findings are cleared with
+// every new load (they live in its ReaderState).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+struct ReaderState;
+struct CaseFile;
+
+enum class Severity {
+    error,    // data of the case is lost or changed
+    warning,  // likely not what the author meant
+    note      // worth knowing, nothing lost
+};
+
+struct Finding {
+    Severity severity = Severity::note;
+    std::string code;        // short stable identifier, e.g. "deck-repeated-line"
+    std::string file;        // the file's name within the case folder
+    int line = 0;            // 1-based; 0 for the whole file
+    std::string message;     // what the reader did, quoting the line
+    std::string suggestion;  // what the author most likely meant, and how to write it
+};
+
+// "error", "warning" or "note".
+const char *severity_name(Severity severity);
+
+// Adds a finding about the case file at `path` (a full path; the finding keeps
+// its name within the case folder). `line_start` is the byte offset at which
+// the line starts in that file, or -1 for a finding about the whole file; the
+// line number is counted from it here. A finding with the same code, file and
+// line as one already added is not added again (the readers visit some lines
+// twice).
+void add_finding(ReaderState &state, Severity severity, const char *code, const std::string &path,
+                 long long line_start, const std::string &message, const std::string &suggestion);
+
+// The 1-based number of the line starting at byte `offset` of the file at
+// path: one more than the line feeds before it. 0 when the file cannot be read.
+int line_number_at(const std::string &path, long long offset);
+
+// A line as a finding quotes it: in double quotes, carriage returns and tabs
+// shown as \r and \t, and cut after 100 characters.
+std::string quote_line(std::string_view text);
+
+// A number as a finding writes it (%g).
+std::string number_text(double value);
+
+// Adds the findings about the lines the line reader met in `file` (opened from
+// `path`) but did not deliver as written: a line of more than 251 characters
+// (`long_line_effect` says what that does in this file), a last line without
+// a line end, and line ends with a carriage return.
+void report_line_shapes(ReaderState &state, const CaseFile &file, const std::string &path,
+                        const std::string &long_line_effect);
