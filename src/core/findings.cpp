@@ -87,6 +87,11 @@ std::string quote_line(std::string_view text)
     return quoted + "\"";
 }
 
+std::string counted(long long count, const char *noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 std::string number_text(double value)
 {
     char text[32];
@@ -94,12 +99,20 @@ std::string number_text(double value)
     return text;
 }
 
+std::string rows_text(const std::vector<float> &x)
+{
+    if (x.empty())
+        return "has no rows (rows follow the line naming the unit, \"crank\" or \"second\")";
+    return "covers " + number_text(x.front()) + " to " + number_text(x.back()) + " (" + std::to_string(x.size()) +
+           (x.size() == 1 ? " row)" : " rows)");
+}
+
 void report_line_shapes(ReaderState &state, const CaseFile &file, const std::string &path,
                         const std::string &long_line_effect)
 {
     if (file.marks.long_line >= 0)
         add_finding(state, Severity::error, "line-too-long", path, file.marks.long_line,
-                    "This line is longer than 251 characters, which is more than the reader takes: " +
+                    "This line is longer than 251 characters, which the reader cannot read: " +
                         long_line_effect,
                     "Shorten the line to 251 characters or fewer (a long comment can go on a line of "
                     "its own, or be left out).");

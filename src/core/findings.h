@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct ReaderState;
 struct CaseFile;
@@ -46,8 +47,16 @@ int line_number_at(const std::string &path, long long offset);
 // shown as \r and \t, and cut after 100 characters.
 std::string quote_line(std::string_view text);
 
+// "1 region", "3 regions": a count and its noun, which takes an "s" when the
+// count is not 1.
+std::string counted(long long count, const char *noun);
+
 // A number as a finding writes it (%g).
 std::string number_text(double value);
+
+// The rows of a table with abscissas x as a finding states them: "covers A to
+// B (N rows)", or "has no rows (...)".
+std::string rows_text(const std::vector<float> &x);
 
 // Adds the findings about the lines the line reader met in `file` (opened from
 // `path`) but did not deliver as written: a line of more than 251 characters

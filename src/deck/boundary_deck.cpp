@@ -384,8 +384,9 @@ void report_deck_end(ReaderState &state, DeckCursor &c, DeckEnd end)
                                 quote_line(state.part_table[static_cast<std::size_t>(c.region)].name)
                           : "";
         add_finding(state, Severity::error, "deck-repeated-line", path, stop_line,
-                    "The line " + quote_line(stop_text) +
-                        " is the same as the line before it, and the reader takes two equal lines in a row as the "
+                    (stop_text.empty() ? std::string("This empty line follows another empty line")
+                                       : "The line " + quote_line(stop_text) + " is the same as the line before it") +
+                        ", and the reader takes two equal lines in a row as the "
                         "end of the deck: nothing after it is read (the rest of the block" + current + ")." +
                         lost_text,
                     "Delete one of the two lines, or make them differ (for example, give the second separator "
@@ -395,16 +396,16 @@ void report_deck_end(ReaderState &state, DeckCursor &c, DeckEnd end)
         return;
     if (blocks_read > c.region_count)
         add_finding(state, Severity::error, "deck-region-count", path, c.count_line,
-                    "The count line says " + std::to_string(c.region_count) + " regions, but the deck has " +
-                        std::to_string(blocks_read) + " region blocks: the blocks after the first " +
+                    "The count line says " + counted(c.region_count, "region") + ", but the deck has " +
+                        counted(blocks_read, "region block") + ": the blocks after the first " +
                         std::to_string(c.region_count) +
                         " get no part, their motions and values are dropped, and triangles with their region "
                         "numbers belong to no part.",
                     "Write " + std::to_string(blocks_read) + " as the first word of the count line.");
     else if (blocks_read < c.region_count)
         add_finding(state, Severity::warning, "deck-region-count", path, c.count_line,
-                    "The count line says " + std::to_string(c.region_count) + " regions, but the deck has " +
-                        std::to_string(blocks_read) + " region blocks: parts " + std::to_string(blocks_read + 1) +
+                    "The count line says " + counted(c.region_count, "region") + ", but the deck has " +
+                        counted(blocks_read, "region block") + ": parts " + std::to_string(blocks_read + 1) +
                         " to " + std::to_string(c.region_count) + " have no name, no motion and no values.",
                     "Write " + std::to_string(blocks_read) +
                         " as the first word of the count line, or add the missing region blocks.");

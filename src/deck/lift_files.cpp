@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
+#include "core/findings.h"
 #include "core/line_search.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
@@ -26,6 +27,11 @@ int read_lift_file(ReaderState &state, const char *file_name, std::vector<float>
     CaseFile file;
     if (!open_case_file(file, path)) {
         always_print(state, "Error opening file %s\n", path.c_str());
+        add_finding(state, Severity::error, "file-missing", path, -1,
+                    std::string("intake_lift.in is in the case folder, so the reader reads the valve lifts, but ") +
+                        file_name + " cannot be opened: every lift of that valve is 0.",
+                    std::string("Add ") + file_name + " (a title, a \"direction\" line, a line naming the unit "
+                    "\"crank\", then rows of crank angle and lift), or remove intake_lift.in as well.");
         return -1;
     }
 
@@ -59,13 +65,28 @@ int read_lift_file(ReaderState &state, const char *file_name, std::vector<float>
         table.x.push_back(parse_float(words[0]));
         table.y.push_back(parse_float(words[1]));
     }
+    report_line_shapes(state, file, path,
+                       "the rows end at this line, as at the end of the file: it and every row after it are "
+                       "not read.");
     close_case_file(file);
+    const std::string rows = rows_text(table.x);
 
     // A table of fewer than two rows has no interval and no period: it covers
     // nothing and every lift stays 0.
     bool covering = false;
     if (table.x.size() >= 2 && !state.crank_angles.empty())
         covering = place_on_crank_range(table, state.crank_angles.front(), state.crank_angles.back());
+    if (!covering && !state.crank_angles.empty()) {
+        const std::string first = number_text(state.crank_angles.front());
+        const std::string last = number_text(state.crank_angles.back());
+        add_finding(state, Severity::error, "lift-table-coverage", path, -1,
+                    "The lift table " + rows + " crank degrees, which does not cover the run from " + first +
+                        " to " + last + " degrees (a table needs two rows or more and must reach both ends, "
+                        "repeated every 720 degrees): every lift of this valve is 0.",
+                    "Give rows from " + first + " or earlier to " + last +
+                        " or later, or one whole cycle from 0 to 720 degrees, which the reader repeats over "
+                        "the run.");
+    }
     for (std::size_t i = 0; i < steps; ++i) {
         float value = 0.0f;
         if (covering && i < state.crank_angles.size() && look_up(table, state.crank_angles[i], value))

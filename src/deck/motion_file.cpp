@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
+#include "core/findings.h"
 #include "core/line_search.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
@@ -36,6 +37,36 @@ void grow_to(std::vector<float> &table, std::size_t entries)
 {
     if (table.size() < entries)
         table.resize(entries, 0.0f);
+}
+
+// Findings about a motion profile of fewer than 51 rows (times in seconds in
+// row_time), which is resampled onto the 51 steps now in time_values.
+void report_resampled_profile(ReaderState &state, const std::string &path, const std::vector<float> &row_time)
+{
+    const std::string rows = rows_text(row_time);
+    add_finding(state, row_time.empty() ? Severity::error : Severity::warning, "motion-profile-resampled", path, -1,
+                "The profile " + rows + " s; with fewer than 51 rows the reader does not use its times as "
+                "steps but lays the run out in 51 equal steps from " + number_text(state.time_values.front()) +
+                    " to " + number_text(state.time_values.back()) +
+                    " s and interpolates the translation between the rows.",
+                "To have the rows' own times as the time steps, give 51 rows or more.");
+    if (row_time.empty())
+        return;
+    int before = 0;
+    int after = 0;
+    for (float t : state.time_values) {
+        before += t < row_time.front();
+        after += t > row_time.back();
+    }
+    if (before + after > 0)
+        add_finding(state, Severity::error, "motion-steps-outside-rows", path, -1,
+                    std::to_string(before) + " steps come before the profile's first row (" +
+                        number_text(row_time.front()) + " s) and " + std::to_string(after) +
+                        " after its last row (" + number_text(row_time.back()) +
+                        " s): the reader gives them no interpolated translation, and each keeps the row of "
+                        "the file with its own step number (0 past the last row), whatever that row's time.",
+                    "Give rows from the run's start (" + number_text(state.time_values.front()) +
+                        " s) or earlier to its end (" + number_text(state.time_values.back()) + " s) or later.");
 }
 
 }  // namespace
@@ -94,6 +125,9 @@ int read_motion_file(ReaderState &state, int region, const std::string &path)
             debug_print(state, "\n");
         }
     }
+    report_line_shapes(state, file, path,
+                       "the rows end at this line, as at the end of the file: it and every row after it are "
+                       "not read.");
     if (n >= resampled_steps) {
         state.Num_time_steps = static_cast<int>(n);
         return 1;
@@ -128,6 +162,8 @@ int read_motion_file(ReaderState &state, int region, const std::string &path)
         debug_print(state, "%f\t%f\t%f\t%f\t\n", static_cast<double>(row_time[i]), static_cast<double>(row_value[0][i]),
                     static_cast<double>(row_value[1][i]), static_cast<double>(row_value[2][i]));
     state.time_values = std::move(times);
+
+    report_resampled_profile(state, path, row_time);
 
     // Each step takes the row at its time or the line between the rows
     // around it; a step before the first row keeps what it holds.

@@ -73,11 +73,12 @@ const char engine_key_layout[] =
 void report_missing_engine_key(ReaderState &state, const std::string &path, int missing, long long search_start)
 {
     const std::string key = engine_keys[missing];
-    std::string unread = "The key \"" + key + "\"";
+    std::string unread = "So \"" + key + "\"";
     for (int k = missing + 1; k < 4; ++k)
         unread += std::string(k + 1 < 4 ? ", \"" : " and \"") + engine_keys[k] + "\"";
-    const std::string effect = (missing + 1 < 4 ? " are " : " is ") + std::string("then not read (they stay 0), ") +
-                               "and engine.in counts as unread: an engine case offers no engine constants.";
+    const std::string effect = (missing + 1 < 4 ? " are not read (they stay 0)" : " is not read (it stays 0)") +
+                               std::string(", and engine.in counts as unread: an engine case offers no engine "
+                                           "constants.");
     CaseFile file;
     if (!open_case_file(file, path))
         return;

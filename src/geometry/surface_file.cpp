@@ -12,6 +12,7 @@
 
 #include "core/allocation.h"
 #include "core/diagnostics.h"
+#include "core/findings.h"
 #include "core/line_reader.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
@@ -118,6 +119,65 @@ bool read_vertex_list(ReaderState &state, CaseFile &file, const std::string &pat
     return true;
 }
 
+// Triangle lines of one kind of fault, for the findings: how many, where
+// the first starts and what it reads, and the distinct numbers at fault.
+struct FaultyTriangles {
+    long long count = 0;
+    long long first_start = -1;
+    std::string first_line;
+    std::vector<long long> numbers;  // at most 5 distinct numbers
+
+    void add(long long start, const char *line, long long number)
+    {
+        if (count++ == 0) {
+            first_start = start;
+            first_line = line;
+        }
+        if (numbers.size() < 5 && std::find(numbers.begin(), numbers.end(), number) == numbers.end())
+            numbers.push_back(number);
+    }
+    std::string numbers_text() const
+    {
+        std::string text;
+        for (long long n : numbers)
+            text += (text.empty() ? "" : ", ") + std::to_string(n);
+        return text + (numbers.size() == 5 ? ", ..." : "");
+    }
+};
+
+// Findings about the triangle lines and the parts they make.
+void report_triangles(ReaderState &state, const std::string &path, const FaultyTriangles &bad_corner,
+                      const FaultyTriangles &bad_region, const std::vector<long long> &counts, long long vertex_count)
+{
+    const int parts = static_cast<int>(counts.size());
+    if (bad_corner.count > 0)
+        add_finding(state, Severity::error, "triangle-vertex-out-of-range", path, bad_corner.first_start,
+                    "Triangle lines naming a vertex number outside 1 to " + std::to_string(vertex_count) +
+                        " (the vertices the header announces): " + std::to_string(bad_corner.count) +
+                        ", the first " + quote_line(bad_corner.first_line) + "; vertex numbers at fault: " +
+                        bad_corner.numbers_text() + ". Those triangles are left out.",
+                    "Number the triangles' corners by the vertex lines, from 1 to " + std::to_string(vertex_count) +
+                        ", or correct the vertex count in the header.");
+    if (bad_region.count > 0)
+        add_finding(state, Severity::error, "triangle-region-out-of-range", path, bad_region.first_start,
+                    "Triangle lines giving a region number outside 1 to " + std::to_string(parts) +
+                        " (the regions of boundary.in): " + std::to_string(bad_region.count) + ", the first " +
+                        quote_line(bad_region.first_line) + "; region numbers at fault: " +
+                        bad_region.numbers_text() + ". They belong to no part and are not shown.",
+                    "Give each triangle the number of its region in the order of boundary.in (1 to " +
+                        std::to_string(parts) + "), or add region blocks for the other numbers and raise the "
+                        "count line of boundary.in.");
+    for (int i = 0; i < parts; ++i) {
+        if (counts[static_cast<std::size_t>(i)] == 0)
+            add_finding(state, Severity::warning, "region-without-triangles", path, -1,
+                        "No triangle has region number " + std::to_string(i + 1) + " (part " +
+                            quote_line(state.part_table[static_cast<std::size_t>(i)].name) +
+                            " of boundary.in): the part is empty.",
+                        "Check the region numbers at the end of the triangle lines against the order of the "
+                        "regions in boundary.in.");
+    }
+}
+
 }  // namespace
 
 int surface_part_count(ReaderState &state)
@@ -171,7 +231,9 @@ int read_surface_file(ReaderState &state, const std::string &path)
     std::vector<long long> highest(static_cast<std::size_t>(parts), 1);
     long long lines_read = 0;
     Triangle t{};
+    FaultyTriangles bad_corner, bad_region;
     for (long long i = 0; i < triangle_count; ++i) {
+        const long long line_start = case_file_tell(file);
         if (!next_counted_line(file, line)) {
             always_print(state, "%s: %lld of %lld triangle lines missing\n", path.c_str(), triangle_count - i,
                          triangle_count);
@@ -183,8 +245,11 @@ int read_surface_file(ReaderState &state, const std::string &path)
         if (!corners_valid(t, vertex_count, &bad)) {
             always_print(state, "%s: triangle %lld skipped, its vertex number %lld is not between 1 and %lld\n",
                          path.c_str(), i + 1, bad, vertex_count);
+            bad_corner.add(line_start, line, bad);
             continue;
         }
+        if (t.region < 1 || t.region > parts)
+            bad_region.add(line_start, line, t.region);
         if (t.region >= 1 && t.region <= parts) {
             const std::size_t r = static_cast<std::size_t>(t.region - 1);
             ++counts[r];
@@ -194,6 +259,11 @@ int read_surface_file(ReaderState &state, const std::string &path)
             }
         }
     }
+
+    report_line_shapes(state, file, path,
+                       "the reader takes the line before it again in its place (a vertex or triangle of its "
+                       "own is lost, the one before it counts twice).");
+    report_triangles(state, path, bad_corner, bad_region, counts, vertex_count);
 
     for (int i = 0; i < parts; ++i) {
         PartRecord &part = state.part_table[static_cast<std::size_t>(i)];

@@ -5,6 +5,7 @@
 
 #include "core/allocation.h"
 #include "core/diagnostics.h"
+#include "core/findings.h"
 #include "core/line_search.h"
 #include "core/line_reader.h"
 #include "core/reader_state.h"
@@ -46,11 +47,20 @@ void store_step_value(ReaderState &state, PartRecord &part, int step, int slot, 
         part.step_values[index] = value;
 }
 
-// Every step whose abscissa the table gives a value at gets that value; the
-// other steps keep theirs.
-void place_on_steps(ReaderState &state, PartRecord &part, int slot, const ValueTable &table,
-                    const std::vector<float> &abscissas)
+// The variable name of per-part variable `slot`.
+const char *slot_name(ReaderState &state, int slot)
 {
+    if (slot == 0)
+        return "Pressure";
+    return slot == state.total_pressure_present + 1 ? "Temperature" : "Total_Pressure";
+}
+
+// Every step whose abscissa the table gives a value at gets that value; the
+// other steps keep theirs. Returns the number of steps left without one.
+int place_on_steps(ReaderState &state, PartRecord &part, int slot, const ValueTable &table,
+                   const std::vector<float> &abscissas)
+{
+    int missed = 0;
     std::size_t steps = state.Num_time_steps > 0 ? static_cast<std::size_t>(state.Num_time_steps) : 0;
     if (abscissas.size() < steps)
         steps = abscissas.size();
@@ -58,7 +68,10 @@ void place_on_steps(ReaderState &state, PartRecord &part, int slot, const ValueT
         float value = 0.0f;
         if (look_up(table, abscissas[s], value))
             store_step_value(state, part, static_cast<int>(s), slot, value);
+        else
+            ++missed;
     }
+    return missed;
 }
 
 }  // namespace
@@ -84,16 +97,40 @@ int get_variable_values_from_file(ReaderState &state, int part_index, int slot)
     const bool made = allocated(
         [&] {
             read_value_table(file, table);
+            report_line_shapes(state, file, path,
+                               "the rows end at this line, as at the end of the file: it and every row after "
+                               "it are not read.");
             close_case_file(file);
+            const std::string rows = rows_text(table.x);
+            const std::string variable = std::string(slot_name(state, slot)) + " of part " +
+                                         quote_line(part.name);
 
             bool seconds = state.engine_mode == 0 && state.crank_flag == 0;
             bool crank = state.engine_mode == 1 && state.crank_flag == 1;
             if (seconds) {
-                place_on_steps(state, part, slot, table, state.time_values);
+                int missed = place_on_steps(state, part, slot, table, state.time_values);
+                if (missed > 0 && !state.time_values.empty())
+                    add_finding(state, Severity::warning, "value-table-coverage", path, -1,
+                                "The table " + rows + " seconds, but the run goes from " +
+                                    number_text(state.time_values.front()) + " to " +
+                                    number_text(state.time_values.back()) + " s: " + std::to_string(missed) +
+                                    " steps outside the rows get 0 for the " + variable + ".",
+                                "Give rows from the run's start or earlier to its end or later.");
             } else if (crank && !state.crank_angles.empty()) {
                 // A table that does not cover the whole crank range gives no step a value.
-                if (place_on_crank_range(table, state.crank_angles.front(), state.crank_angles.back()))
+                const float first = state.crank_angles.front();
+                const float last = state.crank_angles.back();
+                if (place_on_crank_range(table, first, last))
                     place_on_steps(state, part, slot, table, state.crank_angles);
+                else
+                    add_finding(state, Severity::error, "value-table-coverage", path, -1,
+                                "The table " + rows + " crank degrees, which does not cover the run from " +
+                                    number_text(first) + " to " + number_text(last) +
+                                    " degrees, and such a table gives no step a value: the " + variable +
+                                    " is 0 at every step.",
+                                "Give rows from " + number_text(first) + " or earlier to " + number_text(last) +
+                                    " or later, or one whole cycle from 0 to 720 degrees, which the reader "
+                                    "repeats over the run.");
             }
             // A crank table in a seconds case, or the other way round, gives nothing.
         },

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
+#include "core/findings.h"
 #include "core/line_reader.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
@@ -83,12 +84,93 @@ float last_word_value(std::string_view line)
     return parse_float(blank == std::string_view::npos ? line : line.substr(blank + 1));
 }
 
+// The first word after the line's keyword that starts with a number, or an
+// empty view.
+std::string_view first_number_word(const std::vector<std::string_view> &words)
+{
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        if (starts_with_number(words[i]))
+            return words[i];
+    }
+    return {};
+}
+
+// Findings about a pressure or temperature line that names no file, by the
+// rules read_value_line applies to it; `start` is where it starts in path.
+void check_value_line(ReaderState &state, const std::string &path, std::string_view line, long long start)
+{
+    const bool pressure = line[0] == 'p';
+    const char *quantity = pressure ? "pressure" : "temperature";
+    const std::vector<std::string_view> words = split_words(line, false);
+    const std::string_view written = first_number_word(words);
+    const std::string value_layout = std::string("\"") + quantity + " = " +
+                                     (written.empty() ? std::string("VALUE") : std::string(written)) + "\"";
+    if (marks_no_value(line)) {
+        // "Ne" is meant as the mark when the line gives no number at all.
+        std::string_view holder;
+        for (std::string_view word : words) {
+            if (holder.empty() && marks_no_value(word))
+                holder = word;
+        }
+        if (!written.empty())
+            add_finding(state, Severity::error, "value-ne-marker", path, start,
+                        "The " + std::string(quantity) + " line " + quote_line(line) + " holds \"" +
+                            std::string(contains(holder, "Ne") ? "Ne" : "ne") + "\" (in the word " +
+                            quote_line(holder) + "), and a " + quantity +
+                            " line holding \"Ne\" or \"ne\" anywhere gives the value 0: the reader takes 0, "
+                            "not " + std::string(written) + ".",
+                        "Keep remarks off the value line: write " + value_layout +
+                            " alone (\"Ne\" on the line is only for a boundary without a value).");
+        return;
+    }
+    if (contains(line, "[")) {
+        const std::string inside = std::string("\"") + quantity + " = " + number_text(bracketed_value(line)) + "\"";
+        if (pressure)
+            add_finding(state, Severity::warning, "bracketed-value", path, start,
+                        "The value in brackets on " + quote_line(line) +
+                            " is read as the region's total pressure (variable \"Total_Pressure\"); its "
+                            "\"Pressure\" stays 0.",
+                        "If the value is the static pressure, write it without brackets: " + inside + ".");
+        else
+            add_finding(state, Severity::error, "bracketed-value", path, start,
+                        "The temperature line " + quote_line(line) +
+                            " is read from its last word, and a value in brackets does not read as a number: the "
+                            "temperature is 0.",
+                        "Write the temperature without brackets: " + inside + ".");
+        return;
+    }
+    if (written.empty())
+        return;
+    if (pressure) {
+        std::string_view third = word_at(line, 2, false);
+        if (!starts_with_number(third))
+            add_finding(state, Severity::error, "pressure-value-position", path, start,
+                        "The reader takes the pressure from the third word of " + quote_line(line) + ", " +
+                            (third.empty() ? std::string("which is not there") : quote_line(third)) +
+                            ": the pressure is " + number_text(parse_float(third)) + ", not " + std::string(written) +
+                            ".",
+                        "Write the line as " + value_layout + ".");
+        return;
+    }
+    std::string_view last = words.back();
+    if (last.data() != written.data() && parse_float(last) != parse_float(written))
+        add_finding(state, Severity::error, "temperature-trailing-words", path, start,
+                    "The reader takes the temperature from the last word of " + quote_line(line) + ", " +
+                        quote_line(last) + ": the temperature is " + number_text(parse_float(last)) + ", not " +
+                        std::string(written) + ".",
+                    "End the line with the value: " + value_layout + " (a remark can go on a line of its own "
+                    "after the temperature line).");
+}
+
 // One line of a region's value block: the pressure line, the temperature line,
-// or anything else (the "velocity" line), which is passed over.
-void read_value_line(ReaderState &state, PartRecord &part, std::string_view line)
+// or anything else (the "velocity" line), which is passed over. `start` is
+// where the line starts in boundary.in.
+void read_value_line(ReaderState &state, PartRecord &part, std::string_view line, long long start)
 {
     if (line.empty())
         return;
+    if ((line[0] == 'p' || line[0] == 't') && !contains(line, "\""))
+        check_value_line(state, state.dataset_files[3], line, start);
     int T = state.total_pressure_present;
     bool quoted = contains(line, "\"");
     if (line[0] == 'p') {
@@ -168,10 +250,11 @@ int get_var_file_names_and_constant_values(ReaderState &state)
         // Read again from the "velocity" line: it and the two lines after it.
         case_file_seek(file, anchor);
         for (int i = 0; i < value_block_lines; ++i) {
+            const long long start = case_file_tell(file);
             read_next_line(file, line);
             // Blocks beyond the deck's region count have no part to go to.
             if (region <= surfaces)
-                read_value_line(state, state.part_table[static_cast<std::size_t>(region - 1)], line);
+                read_value_line(state, state.part_table[static_cast<std::size_t>(region - 1)], line, start);
         }
     }
     close_case_file(file);

@@ -1,0 +1,104 @@
+// The findings of the case folders under tests/doctor: each folder is a small
+// case with one pitfall (or none) and an expected.json listing, by hand, the
+// findings as [severity, code, file, line] (line null for a whole file).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/reader_state.h"
+#include "deck/deck_readers.h"
+#include "geometry/part_table.h"
+
+namespace {
+
+#if defined(_WIN32)
+constexpr char separator[] = "\\";
+#else
+constexpr char separator[] = "/";
+#endif
+
+void discard(void *, const char *) {}
+
+// Loads the case in folder into r and builds its parts for step 0, with the
+// "Moving Liner" choice on; returns the findings as "severity code file line".
+std::vector<std::string> findings_of(ReaderState &r, const std::string &folder)
+{
+    r.message_sink = discard;
+    r.moving_liner = 1;
+    begin_new_load(r);
+    r.host_file_name = "inputs.in";
+    r.case_folder = folder + separator;
+    get_file_info(r);
+    reload_all_parts(r);
+    std::vector<std::string> found;
+    for (const Finding &f : r.findings)
+        found.push_back(std::string(severity_name(f.severity)) + " " + f.code + " " + f.file + " " +
+                        std::to_string(f.line));
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// The entries of expected.json, an array of [severity, code, file, line]
+// arrays whose strings hold no escapes, in the same form.
+std::vector<std::string> expected_of(const std::filesystem::path &file)
+{
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string s = text.str();
+    std::vector<std::string> fields;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '"') {
+            std::size_t close = s.find('"', i + 1);
+            fields.push_back(s.substr(i + 1, close - i - 1));
+            i = close;
+        } else if (std::isdigit(static_cast<unsigned char>(s[i]))) {
+            std::size_t end = s.find_first_not_of("0123456789", i);
+            fields.push_back(s.substr(i, end - i));
+            i = end - 1;
+        } else if (s.compare(i, 4, "null") == 0) {
+            fields.push_back("0");
+            i += 3;
+        }
+    }
+    std::vector<std::string> entries;
+    for (std::size_t i = 0; i + 3 < fields.size(); i += 4)
+        entries.push_back(fields[i] + " " + fields[i + 1] + " " + fields[i + 2] + " " + fields[i + 3]);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+}  // namespace
+
+TEST(Findings, EachDoctorCaseGivesItsFindingsOnTheirLines)
+{
+    int cases = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(DOCTOR_DIR)) {
+        if (!entry.is_directory())
+            continue;
+        ReaderState r;
+        EXPECT_EQ(findings_of(r, entry.path().string()), expected_of(entry.path() / "expected.json"))
+            << "case " << entry.path().filename().string();
+        ++cases;
+    }
+    EXPECT_GE(cases, 20);
+}
+
+TEST(Findings, TheBundledExampleHasNoErrorOrWarning)
+{
+    ReaderState r;
+    for (const std::string &f : findings_of(r, EXAMPLES_DIR "/engine_case"))
+        EXPECT_EQ(f.rfind("note ", 0), 0u) << f;
+}
+
+TEST(Findings, ANewLoadStartsWithoutTheFindingsOfTheLast)
+{
+    ReaderState r;
+    ASSERT_FALSE(findings_of(r, DOCTOR_DIR "/deck-repeated-line").empty());
+    EXPECT_TRUE(findings_of(r, DOCTOR_DIR "/clean-seconds").empty());
+}
