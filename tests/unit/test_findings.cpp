@@ -10,30 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "core/reader_state.h"
-#include "deck/deck_readers.h"
-#include "geometry/part_table.h"
+#include "../reader_snapshot.h"
 
 namespace {
-
-#if defined(_WIN32)
-constexpr char separator[] = "\\";
-#else
-constexpr char separator[] = "/";
-#endif
-
-void discard(void *, const char *) {}
 
 // Loads the case in folder into r and builds its parts for step 0, with the
 // "Moving Liner" choice on; returns the findings as "severity code file line".
 std::vector<std::string> findings_of(ReaderState &r, const std::string &folder)
 {
-    r.message_sink = discard;
-    r.moving_liner = 1;
-    begin_new_load(r);
-    r.host_file_name = "inputs.in";
-    r.case_folder = folder + separator;
-    get_file_info(r);
+    std::string messages;
+    snapshot::open_case(r, folder, true, &messages);
     reload_all_parts(r);
     std::vector<std::string> found;
     for (const Finding &f : r.findings)
