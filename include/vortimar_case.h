@@ -24,9 +24,10 @@
  * until vc_close, a message text and the error message until the next call
  * on the same handle, vc_open_error() until the next vc_open of the thread.
  *
- * This build holds one open case per library at a time: a second vc_open
- * while a case is open fails with VC_ERR_BUSY. A handle must be used from
- * one thread at a time.
+ * Several cases can be open at once; each handle has a reader of its own, so
+ * cases answer independently of each other, whatever the order of calls.
+ * Different handles may be used from different threads at the same time; a
+ * handle must be used from one thread at a time.
  *
  * Example:
  *
@@ -69,7 +70,6 @@ extern "C" {
 #define VC_ERR_RANGE (-2)    /* part, step, variable or message number out of range */
 #define VC_ERR_SIZE (-3)     /* caller's array too small */
 #define VC_ERR_NOT_FOUND (-4) /* path does not exist, or no inputs.in there */
-#define VC_ERR_BUSY (-5)     /* another case is open in this library */
 #define VC_ERR_MEMORY (-6)   /* an allocation failed */
 #define VC_ERR_INTERNAL (-7) /* anything else that went wrong inside */
 

@@ -111,7 +111,7 @@ void compact_triangles(const ReaderState &reader, const PartRecord &part, int *o
     }
 }
 
-void compact_points(const ReaderState &reader, const PartRecord &part, float *xyz)
+void compact_points(ReaderState &reader, const PartRecord &part, float *xyz)
 {
     if (is_surface(part)) {
         std::size_t k = 0;
@@ -127,7 +127,7 @@ void compact_points(const ReaderState &reader, const PartRecord &part, float *xy
     const std::size_t n = static_cast<std::size_t>(point_nodes(part));
     std::vector<float> columns(3 * (n + 1));
     float *rows[3] = {columns.data(), columns.data() + (n + 1), columns.data() + 2 * (n + 1)};
-    copy_part_coords(part, rows);
+    copy_part_coords(reader, part, rows);
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t c = 0; c < 3; ++c)
             xyz[3 * i + c] = rows[c][i + 1];
