@@ -5,18 +5,14 @@
 #include "capi/case_handle.h"
 #include "capi/compact_mesh.h"
 #include "capi/host_answers.h"
+#include "geometry/liner.h"
 #include "geometry/part_table.h"
 #include "geometry/surface_file.h"
 
 namespace {
 
-// Engine cases: a surface part whose name starts with "Liner" or "liner"
+// The part's engine role; in an engine case a surface part named as a liner
 // follows the piston when the "Moving Liner" toggle is on.
-bool names_a_liner(const std::string &name)
-{
-    return name.compare(0, 5, "Liner") == 0 || name.compare(0, 5, "liner") == 0;
-}
-
 int engine_role(ReaderState &reader, const PartRecord &part, bool surface)
 {
     switch (part.engine_role) {
@@ -27,7 +23,7 @@ int engine_role(ReaderState &reader, const PartRecord &part, bool surface)
     case 2:
         return VC_ROLE_EXHAUST_VALVE;
     default:
-        return reader.engine_mode == 1 && surface && names_a_liner(part.name) ? VC_ROLE_LINER : VC_ROLE_NONE;
+        return reader.engine_mode == 1 && surface && is_liner_name(part.name) ? VC_ROLE_LINER : VC_ROLE_NONE;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "geometry/liner.h"
 #include "geometry/part_table.h"
 
 namespace {
@@ -58,11 +59,6 @@ void for_each_used_node(const ReaderState &reader, const PartRecord &part, Visit
 
 }  // namespace
 
-float surface_node_z(const PartRecord &part, float z)
-{
-    return part.liner_bottom_nodes_built && z == part.liner_min_z ? part.liner_bottom_z : z;
-}
-
 int compact_point_count(const ReaderState &reader, const PartRecord &part)
 {
     if (!is_surface(part))
@@ -114,12 +110,13 @@ void compact_triangles(const ReaderState &reader, const PartRecord &part, int *o
 void compact_points(ReaderState &reader, const PartRecord &part, float *xyz)
 {
     if (is_surface(part)) {
+        const LinerRing ring = liner_ring(part);
         std::size_t k = 0;
         for_each_used_node(reader, part, [&](int node) {
             const std::size_t n = static_cast<std::size_t>(node);
             xyz[k++] = reader.surface_x[n];
             xyz[k++] = reader.surface_y[n];
-            xyz[k++] = surface_node_z(part, reader.surface_z[n]);
+            xyz[k++] = ring.z(reader.surface_z[n]);
         });
         return;
     }

@@ -21,7 +21,3 @@ void compact_triangles(const ReaderState &reader, const PartRecord &part, int *o
 
 // x, y, z of each compact point as the host receives them at the built step.
 void compact_points(ReaderState &reader, const PartRecord &part, float *xyz);
-
-// The z the host receives for a surface node first read at z: a moving
-// liner's bottom ring has followed the piston.
-float surface_node_z(const PartRecord &part, float z);
