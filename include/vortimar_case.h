@@ -179,6 +179,10 @@ VC_API int vc_variable(vc_case *handle, int variable, const char **name, int *is
  * point of the compact mesh (capacity vertex_count); VC_NO_VALUES where the
  * host receives none. */
 VC_API int vc_part_values(vc_case *handle, int part, int step, int variable, float *values, int capacity);
+/* A surface part has one value of a per-part variable at a step, the same at
+ * all its points: that value, without an array (VC_NO_VALUES where the host
+ * receives none). A point part is VC_ERR_ARGUMENT: use vc_part_values. */
+VC_API int vc_part_value(vc_case *handle, int part, int step, int variable, float *value);
 /* The value of an engine constant at the step. */
 VC_API int vc_constant(vc_case *handle, int variable, int step, float *value);
 

@@ -94,17 +94,43 @@ VC_API int vc_part_values(vc_case *handle, int part, int step, int variable, flo
         if (int code = check_variable(c, variable, false))
             return code;
         const PartRecord &record = reader.part_table[static_cast<std::size_t>(part - 1)];
-        const std::vector<int> nodes = compact_nodes(reader, record);
-        if (int code = check_capacity(c, static_cast<long long>(nodes.size()), capacity))
+        const int count = compact_point_count(reader, record);
+        if (int code = check_capacity(c, count, capacity))
             return code;
         go_to_step(reader, step, true);
         PartValues given;
         if (part_values(reader, record, part, variable - 1, given) != Z_OK)
             return VC_NO_VALUES;
-        for (std::size_t i = 0; i < nodes.size(); ++i) {
-            const std::size_t node = static_cast<std::size_t>(nodes[i]);
-            values[i] = !given.per_node ? given.single : node < given.per_node->size() ? (*given.per_node)[node] : 0.0f;
+        // A point part's compact points are its nodes in order; a surface
+        // part has one value for all of them.
+        const std::size_t n = static_cast<std::size_t>(count);
+        if (!given.per_node) {
+            std::fill(values, values + n, given.single);
+            return VC_OK;
         }
+        const std::vector<float> &per_node = *given.per_node;
+        for (std::size_t i = 0; i < n; ++i)
+            values[i] = i < per_node.size() ? per_node[i] : 0.0f;
+        return VC_OK;
+    });
+}
+
+VC_API int vc_part_value(vc_case *handle, int part, int step, int variable, float *value)
+{
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
+        if (int code = check_part_query(c, value, "value", part, step))
+            return code;
+        if (int code = check_variable(c, variable, false))
+            return code;
+        if (part > surface_part_count(reader))
+            return fail(c, VC_ERR_ARGUMENT,
+                        "part " + std::to_string(part) + " is a point part: its values differ from point to point");
+        go_to_step(reader, step, true);
+        PartValues given;
+        if (part_values(reader, reader.part_table[static_cast<std::size_t>(part - 1)], part, variable - 1, given) !=
+            Z_OK)
+            return VC_NO_VALUES;
+        *value = given.single;
         return VC_OK;
     });
 }

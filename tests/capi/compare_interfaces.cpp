@@ -264,6 +264,16 @@ void compare_part(Run &r, Host &h, vc_case *c, int part, int step, const HostPar
         if (hres == Z_OK)
             for (int i = 0; i < n; ++i)
                 r.expect_float(hval[position[i]], cval[i], at + " " + variables[v].name + " at point " + std::to_string(i));
+        // A surface part's one value, asked without an array.
+        float one = -7.0f;
+        const int ores = vc_part_value(c, part, step, var, &one);
+        if (!surface) {
+            r.expect(ores == VC_ERR_ARGUMENT, at + " vc_part_value refuses a point part");
+        } else {
+            r.expect(ores == cres, at + " vc_part_value result");
+            for (int i = 0; hres == Z_OK && i < n; ++i)
+                r.expect_float(hval[position[i]], one, at + " " + variables[v].name + " one value");
+        }
     }
 }
 
