@@ -102,7 +102,7 @@ extern "C" {
 #define VC_MOTION_ARBITRARY 4
 
 /* Sources of a per-part variable on a part. */
-#define VC_SOURCE_NONE 0         /* not a per-part variable (an engine constant) */
+#define VC_SOURCE_NONE 0         /* no values: an engine constant, or a variable a point part's file does not give */
 #define VC_SOURCE_CONSTANT 1     /* a value written in boundary.in */
 #define VC_SOURCE_VALUE_FILE 2   /* a value file over time */
 #define VC_SOURCE_SPATIAL_FILE 3 /* a point part: its spatial value file */

@@ -85,7 +85,9 @@ def test_points_parts_and_where_values_exist(golden):
         assert set(mesh.values) == {"Pressure"}
         assert mesh.values["Pressure"].tolist() == [200, 210]
         assert case.mesh(4, 2).values["Temperature"].tolist() == [600, 610]
-        assert inlet_points.sources == {"Pressure": "spatial file", "Temperature": "spatial file"}
+        # Each point file's column header names the one variable it gives.
+        assert inlet_points.sources == {"Pressure": "spatial file", "Temperature": "none"}
+        assert outlet_points.sources == {"Pressure": "none", "Temperature": "spatial file"}
 
 
 def test_value_file_source(golden):

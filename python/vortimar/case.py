@@ -11,7 +11,7 @@ from .rigid_body import apply_rigid_body
 KINDS = {0: "surface", 1: "points"}
 ROLES = {0: "none", 1: "piston", 2: "intake valve", 3: "exhaust valve", 4: "liner"}
 MOTIONS = {0: "none", 1: "rotation", 2: "translation", 3: "rotation with translation", 4: "arbitrary"}
-SOURCES = {1: "constant", 2: "value file", 3: "spatial file"}
+SOURCES = {0: "none", 1: "constant", 2: "value file", 3: "spatial file"}
 
 # One case file: its name, its full path, and whether it could be opened.
 CaseFile = namedtuple("CaseFile", "name path found")
@@ -22,7 +22,8 @@ Part.__doc__ = """A part as the host numbers it (from 1).
 kind: "surface" or "points"; role: "none", "piston", "intake valve",
 "exhaust valve" or "liner"; motion: "none", "rotation", "translation",
 "rotation with translation" or "arbitrary"; sources: {variable name:
-"constant" | "value file" | "spatial file"} for the per-part variables;
+"constant" | "value file" | "spatial file" | "none"} for the per-part
+variables (a point part has values only of the variable its file's column names);
 vertex_count: points of its compact mesh."""
 
 Mesh = namedtuple("Mesh", "points triangles node_numbers values")
@@ -188,7 +189,7 @@ class Case:
                 sources = {}
                 for v, (name, constant) in enumerate(variables, start=1):
                     if not constant:
-                        sources[name] = SOURCES.get(self._int("part_source", number, v), "none")
+                        sources[name] = SOURCES[self._int("part_source", number, v)]
                 parts.append(
                     Part(number, L.text(info.name), KINDS[info.kind], ROLES[info.role], MOTIONS[info.motion],
                          sources, info.triangle_count, info.vertex_count))

@@ -99,7 +99,8 @@ VC_API int vc_part_source(vc_case *handle, int part, int variable, int *source)
         if (v >= c.per_part_variables) {
             *source = VC_SOURCE_NONE;
         } else if (part > surface_part_count(reader)) {
-            *source = VC_SOURCE_SPATIAL_FILE;
+            // A point part's file fills one variable, named by its column.
+            *source = record_of(reader, part).value_slot == v ? VC_SOURCE_SPATIAL_FILE : VC_SOURCE_NONE;
         } else {
             // A region's value file that turned out to be a spatial file was
             // set back to "NULL" by the build: its point part shows it.

@@ -91,6 +91,7 @@ struct PartRecord {
     std::vector<float> point_data;  // per block, per point: x, y, z, value
     int point_blocks = 0;           // blocks of point_data the file filled
     int point_capacity = 0;         // points per block in point_data
+    int value_slot = -1;            // the per-part variable the file's value column fills, -1 none
 
     // Variables. A surface part has one value per per-part variable and step,
     // the same at all its nodes: surface_values holds it for the built step,
