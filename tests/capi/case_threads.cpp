@@ -5,13 +5,11 @@
 // also reports any data the open cases share.
 //
 //   case_threads GOLDEN_FOLDER
-#include <atomic>
-#include <cstdarg>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "../alone_and_together.h"
 #include "vortimar_case.h"
 
 namespace {
@@ -28,15 +26,7 @@ const ThreadCase cases[] = {{"engine_liner_on", VC_MOVING_LINER | VC_DEBUG_MESSA
                             {"motion_kinds", 0u}};
 constexpr int rounds = 3;
 
-void add(std::string &out, const char *format, ...)
-{
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    out += text;
-}
+using together::add;
 
 void add_floats(std::string &out, const std::vector<float> &values)
 {
@@ -102,35 +92,9 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::string golden = argv[1];
-    constexpr std::size_t count = sizeof cases / sizeof cases[0];
-
-    // Each case alone, one after the other.
-    std::vector<std::string> alone;
-    for (const ThreadCase &which : cases) {
-        alone.push_back(run_case(golden, which));
-        if (alone.back().find("part 1 ") == std::string::npos) {
-            std::fprintf(stderr, "case_threads: case %s: %s\n", which.name, alone.back().c_str());
-            return 1;
-        }
-    }
-
-    // All cases at once, one thread each, several opens per thread.
-    std::atomic<int> mismatches{0};
-    std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < count; ++i) {
-        threads.emplace_back([&, i] {
-            for (int r = 0; r < rounds; ++r) {
-                if (run_case(golden, cases[i]) != alone[i]) {
-                    std::fprintf(stderr, "case_threads: case %s, round %d differs from its run alone\n",
-                                 cases[i].name, r + 1);
-                    ++mismatches;
-                }
-            }
-        });
-    }
-    for (std::thread &t : threads)
-        t.join();
-    std::printf("case_threads: %zu cases x %d rounds on %zu threads, %d differing from their runs alone\n", count,
-                rounds, count, mismatches.load());
-    return mismatches == 0 ? 0 : 1;
+    std::vector<std::string> names;
+    for (const ThreadCase &which : cases)
+        names.push_back(which.name);
+    return together::run_alone_and_together("case_threads", names, rounds, "part 1 ",
+                                            [&](std::size_t i) { return run_case(golden, cases[i]); });
 }
