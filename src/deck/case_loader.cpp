@@ -9,6 +9,12 @@
 
 namespace {
 
+#if defined(_WIN32)
+constexpr char path_separator[] = "\\";
+#else
+constexpr char path_separator[] = "/";
+#endif
+
 // One step at time 0.
 void single_step_time_line(ReaderState &state)
 {
@@ -140,4 +146,12 @@ int get_file_info(ReaderState &state)
                     "bore\", \"0.088 stroke\", \"0.140 conrod\" and \"1500 rpm\" with the engine's values.");
     build_time_line(state);
     return 1;
+}
+
+int load_case(ReaderState &state, const std::string &inputs_name, const std::string &folder)
+{
+    begin_new_load(state);
+    state.host_file_name = bounded(inputs_name, path_limit);
+    state.case_folder = bounded(folder, path_limit) + path_separator;
+    return get_file_info(state);
 }
