@@ -141,6 +141,21 @@ VC_API int vc_case_file(vc_case *handle, int which, const char **path, int *foun
 VC_API int vc_message_count(vc_case *handle, int *count);
 VC_API int vc_message(vc_case *handle, int index, const char **text);
 
+/* One finding: a place where the reader reads the case otherwise than its
+ * author most likely meant. Strings owned by the handle, valid until vc_close. */
+typedef struct vc_finding_info {
+    const char *severity;   /* "error" (data lost or changed), "warning" or "note" */
+    const char *code;       /* short stable identifier, e.g. "deck-repeated-line" */
+    const char *file;       /* the file's name within the case folder */
+    int line;               /* 1-based; 0 for a finding about the whole file */
+    const char *message;    /* what the reader did, quoting the line */
+    const char *suggestion; /* what was most likely meant, and how to write it */
+} vc_finding_info;
+
+/* The findings of the load and of the build at step 0, in the order found. */
+VC_API int vc_finding_count(vc_case *handle, int *count);
+VC_API int vc_finding(vc_case *handle, int index, vc_finding_info *info);
+
 /* The time line: number of steps, times in seconds, crank angles in degrees
  * (VC_NO_VALUES outside engine cases). */
 VC_API int vc_step_count(vc_case *handle, int *count);

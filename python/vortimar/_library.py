@@ -51,6 +51,17 @@ class PartInfo(ctypes.Structure):
     ]
 
 
+class FindingInfo(ctypes.Structure):
+    _fields_ = [
+        ("severity", ctypes.c_char_p),
+        ("code", ctypes.c_char_p),
+        ("file", ctypes.c_char_p),
+        ("line", ctypes.c_int),
+        ("message", ctypes.c_char_p),
+        ("suggestion", ctypes.c_char_p),
+    ]
+
+
 def candidate_paths():
     """The paths tried for the library, in order."""
     paths = []
@@ -84,6 +95,8 @@ _SIGNATURES = {
     "vc_case_file": (_INT, [_P, _INT, _STRP, _INTP]),
     "vc_message_count": (_INT, [_P, _INTP]),
     "vc_message": (_INT, [_P, _INT, _STRP]),
+    "vc_finding_count": (_INT, [_P, _INTP]),
+    "vc_finding": (_INT, [_P, _INT, ctypes.c_void_p]),
     "vc_step_count": (_INT, [_P, _INTP]),
     "vc_times": (_INT, [_P, _FLTP, _INT]),
     "vc_crank_angles": (_INT, [_P, _FLTP, _INT]),

@@ -126,6 +126,26 @@ class Case:
             lines.append(L.text(line.value))
         return lines
 
+    def findings(self):
+        """Where the reader reads the case otherwise than its author most
+        likely meant, in the order found: a list of dicts with the keys
+        "severity" ("error", "warning" or "note"), "code", "file" (the name
+        within the case folder), "line" (1-based, None for the whole file),
+        "message" and "suggestion"."""
+        result = []
+        for i in range(self._int("finding_count")):
+            info = L.FindingInfo()
+            self._call("finding", i, ctypes.byref(info))
+            result.append({
+                "severity": L.text(info.severity),
+                "code": L.text(info.code),
+                "file": L.text(info.file),
+                "line": info.line or None,
+                "message": L.text(info.message),
+                "suggestion": L.text(info.suggestion),
+            })
+        return result
+
     @property
     def is_engine(self):
         return bool(self._int("is_engine"))

@@ -63,7 +63,8 @@ def run(arguments):
     try:
         # With "Moving Liner" on, so that the liner's findings are made too.
         with open_case(arguments.case, moving_liner=True) as case:
-            findings = case.findings()
+            # File by file, line by line (whole-file findings first).
+            findings = sorted(case.findings(), key=lambda f: (f["file"], f["line"] or 0))
     except VortimarError as error:
         print("vortimar doctor: %s" % error, file=sys.stderr)
         return 2

@@ -32,6 +32,10 @@ struct vc_case {
     std::vector<std::string> part_names;
     std::vector<std::string> variable_names;
     int per_part_variables = 0;  // the first variables of the list; the rest are constants
+
+    // The reader's findings, taken on their first query (api_findings.cpp).
+    bool findings_taken = false;
+    std::vector<Finding> findings;
 };
 
 // The reader that answers for the handle: its own.

@@ -12,9 +12,6 @@
 
 namespace {
 
-// The lowest first-built z of the part's nodes (unused nodes sit at z 0). The
-// ring is every node whose first-built z equals it exactly; it is not listed
-// but found again from the same rule wherever the coordinates are given out.
 // Findings about a ring at z `lowest` that catches vertices no triangle of
 // the part uses (they sit at z 0): `used_in_ring` of the part's own vertices
 // are in it as well, `unused` vertices are not the part's.
@@ -42,6 +39,9 @@ void report_ring(ReaderState &state, const PartRecord &part, float lowest, int u
                     "z = 0 keeps them out of the ring.");
 }
 
+// The lowest first-built z of the part's nodes (unused nodes sit at z 0). The
+// ring is every node whose first-built z equals it exactly; it is not listed
+// but found again from the same rule wherever the coordinates are given out.
 void build_bottom_ring(ReaderState &state, PartRecord &part)
 {
     const int nodes = part.number_of_nodes;
