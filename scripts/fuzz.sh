@@ -28,7 +28,7 @@ JOBS=${JOBS:-2}
 FUZZ_DIR="$ROOT/tests/fuzz"
 
 if [ $# -eq 0 ]; then
-    set -- $(sed -n '/^set(FUZZ_TARGETS/,/)/p' "$FUZZ_DIR/CMakeLists.txt" | tr -d '()' | sed 's/set FUZZ_TARGETS//')
+    set -- $(sed -n '/^set(FUZZ_TARGETS/,/)/p' "$FUZZ_DIR/CMakeLists.txt" | tr -d '()' | sed 's/^setFUZZ_TARGETS//')
 fi
 
 mkdir -p "$BUILD"
