@@ -55,11 +55,10 @@ for target in "$@"; do
     seeds=("$FUZZ_DIR/corpus/$target")
     [ -d "$FUZZ_DIR/regressions/$target" ] && seeds+=("$FUZZ_DIR/regressions/$target")
     run_log="$BUILD/fuzz-$target.log"
-    # Standard output and error of the reader are closed (-close_fd_mask=3):
-    # its diagnostic lines would slow the run; libFuzzer and the sanitizers
-    # still report.
+    # The targets drop the reader's diagnostics through its message sink;
+    # standard error stays open for libFuzzer's and the sanitizers' reports.
     "$BUILD/tests/fuzz/fuzz_$target" -max_total_time="$SECONDS_EACH" -rss_limit_mb="$RSS_MB" \
-        -timeout="$TIMEOUT" -close_fd_mask=3 -dict="$FUZZ_DIR/deck.dict" -max_len=16384 \
+        -timeout="$TIMEOUT" -dict="$FUZZ_DIR/deck.dict" -max_len=16384 \
         -print_final_stats=1 -artifact_prefix="$artifacts/$target-" "$work" "${seeds[@]}" >"$run_log" 2>&1
     status=$?
     done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$run_log" | tail -1)

@@ -3,13 +3,15 @@
 // named file). A section "dialog" is not a case file but the user's choices:
 // "liner" turns the "Moving Liner" toggle on, "verbose" or "debug" picks the
 // console output. The case is loaded twice through the exported entry
-// points: the second load must answer exactly as the first.
+// points, by a reader that starts afresh for each input: the second load
+// must answer exactly as the first.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "case_folder.h"
 #include "host_session.h"
+#include "reader_calls.h"
 #include "userd_api.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -24,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             choices.console = 1;
     }
     FuzzFolder::lay(files);
+    reader_calls::fresh_default_reader();
     const std::uint64_t first = host_session(choices, FuzzFolder::path());
     const std::uint64_t second = host_session(choices, FuzzFolder::path());
     USERD_exit_routine();

@@ -5,12 +5,13 @@
 #include <vector>
 
 #include "case_folder.h"
+#include "core/line_reader.h"
+#include "core/reader_state.h"
 #include "deck/deck_readers.h"
-#include "deck/line_reader.h"
 #include "geometry/part_table.h"
 #include "geometry/surface_file.h"
-#include "interface/reader_state.h"
-#include "userd_api.h"
+#include "interface/default_reader.h"
+#include "motion/rigid_body.h"
 #include "variables/variables.h"
 
 namespace reader_calls {
@@ -26,7 +27,7 @@ const char separator[] = "/";
 // Longest crank range the loader lays out, in half-degree steps.
 constexpr int most_crank_steps = 1441;
 
-void lay_time_line(const ReaderSetup &setup)
+void lay_time_line(ReaderState &state, const ReaderSetup &setup)
 {
     if (setup.crank_flag == 1 && setup.engine_mode == 1) {
         const float span = std::min(setup.end - setup.start, 720.0f);
@@ -44,14 +45,19 @@ void lay_time_line(const ReaderSetup &setup)
     }
 }
 
-void start(const ReaderSetup &setup)
+// Diagnostics of the readers under test go nowhere: they would only slow the
+// run, while the sanitizers and the fuzzer keep standard error.
+void discard_message(void *, const char *) {}
+
+// A fresh reader, as the case loader leaves it before the file is read.
+void start(ReaderState &state, const ReaderSetup &setup)
 {
-    begin_new_load();
+    state.message_sink = discard_message;
     state.case_folder = FuzzFolder::path() + separator;
     state.dataset_files.assign(5, std::string());
-    state.dataset_files[1] = case_path("inputs.in");
-    state.dataset_files[2] = case_path("engine.in");
-    state.dataset_files[3] = case_path("boundary.in");
+    state.dataset_files[1] = case_path(state, "inputs.in");
+    state.dataset_files[2] = case_path(state, "engine.in");
+    state.dataset_files[3] = case_path(state, "boundary.in");
     state.crank_flag = setup.crank_flag;
     state.engine_mode = setup.engine_mode;
     state.engine_params.start = setup.start;
@@ -62,19 +68,20 @@ void start(const ReaderSetup &setup)
     state.motion_table.assign(static_cast<std::size_t>(setup.regions), MotionRecord());
     state.Numparts_available = setup.regions;
     if (setup.time_line)
-        lay_time_line(setup);
+        lay_time_line(state, setup);
 }
 
-// The host's rigid-body query for every part at the first, a middle, the
-// last and a step beyond the last.
-void ask_rigid_bodies()
+// The rigid-body values of every part, and of a part number beyond them, at
+// the first, a middle and the last step. (Steps beyond the time line never
+// reach the motion layer: the host's step setting keeps them inside it.)
+void ask_rigid_bodies(ReaderState &state)
 {
-    const int steps = USERD_get_num_of_time_steps(1);
-    for (int step : {0, steps / 2, steps - 1, steps + 3}) {
-        USERD_set_time_set_and_step(1, step);
-        for (int part = 1; part <= USERD_get_number_of_model_parts(); ++part) {
-            float values[14];
-            USERD_rigidbody_values(part, values);
+    const int steps = std::max(state.Num_time_steps, 1);
+    for (int step : {0, steps / 2, steps - 1}) {
+        state.current_step = step;
+        for (int part = 1; part <= state.Numparts_available + 1; ++part) {
+            float values[rigid_body_value_count];
+            rigid_body_values(state, part, values);
         }
     }
 }
@@ -105,8 +112,9 @@ int line_capacity()
 
 int inputs_file(const ReaderSetup &setup)
 {
-    start(setup);
-    const int result = read_inputs_file();
+    ReaderState state;
+    start(state, setup);
+    const int result = read_inputs_file(state);
     if (state.surface_file_name.size() > path_limit)
         fuzz_finding("surface file name longer than the path limit");
     return result;
@@ -114,17 +122,19 @@ int inputs_file(const ReaderSetup &setup)
 
 int engine_file(const ReaderSetup &setup)
 {
-    start(setup);
-    return read_engine_file();
+    ReaderState state;
+    start(state, setup);
+    return read_engine_file(state);
 }
 
 int boundary_deck(const ReaderSetup &setup)
 {
-    start(setup);
+    ReaderState state;
+    start(state, setup);
     state.part_table.clear();
     state.motion_table.clear();
     state.Numparts_available = 0;
-    const int result = read_boundary_deck();
+    const int result = read_boundary_deck(state);
     if (state.part_table.size() != state.motion_table.size() ||
         state.Numparts_available > static_cast<int>(state.part_table.size()))
         fuzz_finding("part and motion tables disagree with the part count");
@@ -133,31 +143,34 @@ int boundary_deck(const ReaderSetup &setup)
     for (const PartRecord &part : state.part_table)
         if (part.name.size() > name_limit)
             fuzz_finding("part name longer than the name limit");
-    ask_rigid_bodies();
+    ask_rigid_bodies(state);
     return result;
 }
 
 int motion_profile_file(const ReaderSetup &setup, const std::string &name)
 {
-    start(setup);
+    ReaderState state;
+    start(state, setup);
     state.motion_table[0].moving = 1;
-    const int result = read_motion_file(0, FuzzFolder::file(name));
-    ask_rigid_bodies();
+    const int result = read_motion_file(state, 0, FuzzFolder::file(name));
+    ask_rigid_bodies(state);
     return result;
 }
 
 int arbitrary_motion_file(const ReaderSetup &setup, const std::string &name)
 {
-    start(setup);
+    ReaderState state;
+    start(state, setup);
     state.motion_table[0].moving = 1;
-    const int result = read_ar_motion_file(0, FuzzFolder::file(name));
-    ask_rigid_bodies();
+    const int result = read_ar_motion_file(state, 0, FuzzFolder::file(name));
+    ask_rigid_bodies(state);
     return result;
 }
 
 int spatial_file(const ReaderSetup &setup, const std::string &name)
 {
-    start(setup);
+    ReaderState state;
+    start(state, setup);
     const std::string path = FuzzFolder::file(name);
     CaseFile file;
     if (!open_case_file(file, path))
@@ -166,7 +179,7 @@ int spatial_file(const ReaderSetup &setup, const std::string &name)
     read_next_line(file, line);  // the "SPATIAL" line, as the deck reader leaves it
     PartRecord &part = state.part_table[0];
     part.point_file = path;
-    const int result = read_spatial_file(file, line, 0);
+    const int result = read_spatial_file(state, file, line, 0);
     if (result != 1)
         return result;
     if (part.number_of_nodes > part.point_capacity)
@@ -178,12 +191,12 @@ int spatial_file(const ReaderSetup &setup, const std::string &name)
     // As the part table fills a point part: arrays first, then each step.
     part.element_type = element_type_point;
     part.number_of_elements = part.number_of_nodes;
-    if (allocate_part_arrays(part) != 1)
+    if (allocate_part_arrays(state, part) != 1)
         return -1;
     for (int step : {0, state.Num_time_steps - 1, state.Num_time_steps + 2}) {
         state.current_step = step;
         CaseFile again;
-        if (!open_case_file(again, path) || read_nodal_info(again, 0, line) != 1)
+        if (!open_case_file(again, path) || read_nodal_info(state, again, 0, line) != 1)
             return -1;
         state.geometry_pending = 0;
     }
@@ -192,27 +205,29 @@ int spatial_file(const ReaderSetup &setup, const std::string &name)
 
 int lift_files(const ReaderSetup &setup)
 {
-    start(setup);
-    const int intake = read_intake_lift_file();
-    read_exhaust_lift_file();
+    ReaderState state;
+    start(state, setup);
+    const int intake = read_intake_lift_file(state);
+    read_exhaust_lift_file(state);
     if (state.intake_lift.size() != static_cast<std::size_t>(state.Num_time_steps))
         fuzz_finding("intake lifts do not follow the time line");
     for (PartRecord &part : state.part_table)
         part.engine_role = 1;
-    ask_rigid_bodies();
+    ask_rigid_bodies(state);
     return intake;
 }
 
 int surface_file(const ReaderSetup &setup, const std::string &name)
 {
-    start(setup);
-    const int result = read_surface_file(FuzzFolder::file(name));
+    ReaderState state;
+    start(state, setup);
+    const int result = read_surface_file(state, FuzzFolder::file(name));
     if (result != 1)
         return result;
     const int vertices = state.surface_vertex_count;
     if (state.surface_x.size() != static_cast<std::size_t>(vertices))
         fuzz_finding("vertex list and vertex count disagree");
-    for (int p = 0; p < surface_part_count(); ++p) {
+    for (int p = 0; p < surface_part_count(state); ++p) {
         const PartRecord &part = state.part_table[static_cast<std::size_t>(p)];
         const std::size_t corners = 3 * static_cast<std::size_t>(std::max(part.number_of_elements, 0));
         if (part.connectivity.size() < corners)
@@ -224,7 +239,7 @@ int surface_file(const ReaderSetup &setup, const std::string &name)
         const std::size_t nodes = static_cast<std::size_t>(std::max(part.number_of_nodes, 0));
         std::vector<float> x(nodes + 1), y(nodes + 1), z(nodes + 1);
         float *xyz[3] = {x.data(), y.data(), z.data()};
-        copy_part_coords(part, xyz);
+        copy_part_coords(state, part, xyz);
         std::vector<int> ids(nodes + 1);
         copy_part_node_ids(part, ids.data());
         const std::size_t elements = static_cast<std::size_t>(std::max(part.number_of_elements, 0));
@@ -239,17 +254,25 @@ int surface_file(const ReaderSetup &setup, const std::string &name)
 
 int value_file(const ReaderSetup &setup, const std::string &name, int slot)
 {
-    start(setup);
+    ReaderState state;
+    start(state, setup);
     state.geometry_pending = 1;
     PartRecord &part = state.part_table[0];
     part.variable_files[slot] = FuzzFolder::file(name);
     const std::size_t size =
-        static_cast<std::size_t>(state.Num_time_steps) * static_cast<std::size_t>(per_part_variable_count());
+        static_cast<std::size_t>(state.Num_time_steps) * static_cast<std::size_t>(per_part_variable_count(state));
     part.step_values.assign(size, 0.0f);
-    const int result = get_variable_values_from_file(0, slot);
+    const int result = get_variable_values_from_file(state, 0, slot);
     if (part.step_values.size() != size)
         fuzz_finding("step values resized by a value file");
     return result;
+}
+
+void fresh_default_reader()
+{
+    ReaderState &reader = default_reader();
+    reader = ReaderState();
+    reader.message_sink = discard_message;
 }
 
 }  // namespace reader_calls

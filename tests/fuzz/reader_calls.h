@@ -1,9 +1,10 @@
 // The fuzz targets' only way into the reader's own routines and state. Each
-// function starts from a fresh reader, reads one kind of case file from the
-// private fuzz folder the way the case loader would, and then asks for what
-// the host would ask of that file's results. When the reader's routines
-// change their parameters, this file and reader_calls.cpp are all that
-// change.
+// function makes a reader of its own, so that nothing is kept from one input
+// to the next, and drops the reader's diagnostics through its message sink.
+// It reads one kind of case file from the private fuzz folder the way the
+// case loader would, and then asks for what the host would ask of that
+// file's results. When the reader's routines change their parameters, this
+// file and reader_calls.cpp are all that change.
 #pragma once
 
 #include <memory>
@@ -57,5 +58,10 @@ int spatial_file(const ReaderSetup &setup, const std::string &name);
 int lift_files(const ReaderSetup &setup);
 int surface_file(const ReaderSetup &setup, const std::string &name);
 int value_file(const ReaderSetup &setup, const std::string &name, int slot);
+
+// Replaces the reader behind the host's entry points by a fresh one whose
+// diagnostics are dropped, so that an input driven through the entry points
+// starts from nothing another input left behind.
+void fresh_default_reader();
 
 }  // namespace reader_calls
