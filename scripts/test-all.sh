@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Builds the reader library three ways and runs every test of each build:
-#   linux  Release build in build/          (build/libuserd-vortimar_input.so)
-#   asan   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
-#   tsan   ThreadSanitizer build in build-tsan/ (readers on several threads)
-#   win    64-bit Windows cross build in build-win/, tests run under Wine
+# Builds the reader library four ways and runs every test of each build,
+# then fuzzes it and watches it read the golden cases:
+#   linux     Release build in build/          (build/libuserd-vortimar_input.so)
+#   asan      AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+#   tsan      ThreadSanitizer build in build-tsan/ (readers on several threads)
+#   win       64-bit Windows cross build in build-win/, tests run under Wine
+#   fuzz      every fuzz target built with clang in build-fuzz/ and run for a
+#             bounded time (scripts/fuzz.sh; FUZZ_SECONDS per target, default 45)
+#   memcheck  the golden cases under valgrind and under strace, the latter on
+#             copies of the case folders (scripts/memcheck.sh; uses build/)
 #
-#   scripts/test-all.sh [linux] [asan] [tsan] [win]     (no argument: all four)
+#   scripts/test-all.sh [linux] [asan] [tsan] [win] [fuzz] [memcheck]   (no argument: all)
 #
 # Run as root on a Debian machine, it first installs the packages it needs
 # that are missing. The build folders can be moved with the environment
@@ -13,7 +18,8 @@
 # repository root, or absolute).
 #
 # The last line is "N passed, M failed": the sums of ctest's counts over the
-# builds, where a build that did not complete counts as one more failure.
+# builds (a build that did not complete counts as one more failure), of the
+# fuzz targets run and of the cases watched.
 # The exit status is 0 only when nothing failed.
 set -uo pipefail
 
@@ -27,12 +33,12 @@ TSAN_BUILD_DIR=${TSAN_BUILD_DIR:-build-tsan}
 WIN_BUILD_DIR=${WIN_BUILD_DIR:-build-win}
 
 if [ $# -eq 0 ]; then
-    set -- linux asan tsan win
+    set -- linux asan tsan win fuzz memcheck
 fi
 for which in "$@"; do
     case "$which" in
-        linux | asan | tsan | win) ;;
-        *) echo "usage: $0 [linux] [asan] [tsan] [win]" >&2; exit 2 ;;
+        linux | asan | tsan | win | fuzz | memcheck) ;;
+        *) echo "usage: $0 [linux] [asan] [tsan] [win] [fuzz] [memcheck]" >&2; exit 2 ;;
     esac
 done
 
@@ -42,7 +48,8 @@ START=$(date +%s)
 # The POSIX thread model variant of the MinGW-w64 compiler is named explicitly:
 # the plain package pulls in both variants.
 PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 python3-numpy python3-pytest
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64)
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+          clang libclang-rt-14-dev valgrind strace)
 
 # shellcheck source=scripts/packages.sh
 source "$ROOT/scripts/packages.sh"
@@ -158,8 +165,39 @@ build_and_test() {
     SUMMARY+=("$(printf '%-6s %4d passed, %3d failed  (%s; %ds)' "$name" "$passed" "$failed" "$note" $((t1 - t0)))")
 }
 
+# script_stage NAME SCRIPT [args...]: a script whose last line is
+# "N passed, M failed"; a script that gives no such line counts as one failure.
+script_stage() {
+    local name=$1 t0 log counts p=0 f=0 note
+    shift
+    t0=$(date +%s)
+    mkdir -p "$ROOT/build-logs"
+    log="$ROOT/build-logs/$name.log"
+    echo
+    echo "==== $name: $*"
+    "$@" 2>&1 | tee "$log"
+    counts=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+    if [ -n "$counts" ]; then
+        p=${counts%% passed*}
+        f=$(echo "$counts" | sed -E 's/.* ([0-9]+) failed$/\1/')
+        note="see $log"
+    else
+        f=1
+        note="gave no counts (log: $log)"
+    fi
+    TOTAL_PASSED=$((TOTAL_PASSED + p))
+    TOTAL_FAILED=$((TOTAL_FAILED + f))
+    SUMMARY+=("$(printf '%-8s %4d passed, %3d failed  (%s; %ds)' "$name" "$p" "$f" "$note" $(($(date +%s) - t0)))")
+}
+
 for which in "$@"; do
     case "$which" in
+        fuzz)
+            script_stage fuzz "$ROOT/scripts/fuzz.sh"
+            ;;
+        memcheck)
+            BUILD_DIR="$BUILD_DIR" script_stage memcheck "$ROOT/scripts/memcheck.sh"
+            ;;
         linux)
             build_and_test linux "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release
             ;;

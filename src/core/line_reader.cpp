@@ -21,6 +21,9 @@ std::FILE *open_for_reading(const std::string &path)
     return fp;
 }
 
+// The most bytes one read from the file takes; a smaller file gets a
+// buffer of its own size plus one, so that one read takes all of it and the
+// next finds the end.
 constexpr std::size_t chunk_size = 1 << 20;
 constexpr int piece_limit = line_buffer_size - 1;  // characters taken by one read
 
@@ -59,6 +62,36 @@ int read_piece(CaseFile &file, char *piece)
     return count;
 }
 
+// Size in bytes of the open file fp, or -1 when it cannot be told; the
+// reading position is left as it was.
+long long size_of(std::FILE *fp)
+{
+#if defined(_WIN32)
+    const long long here = _ftelli64(fp);
+    if (here < 0 || _fseeki64(fp, 0, SEEK_END) != 0)
+        return -1;
+    const long long size = _ftelli64(fp);
+    _fseeki64(fp, here, SEEK_SET);
+#else
+    const long long here = static_cast<long long>(ftello(fp));
+    if (here < 0 || fseeko(fp, 0, SEEK_END) != 0)
+        return -1;
+    const long long size = static_cast<long long>(ftello(fp));
+    fseeko(fp, static_cast<off_t>(here), SEEK_SET);
+#endif
+    return size;
+}
+
+// Bytes of the read buffer for the open file fp: the chunk size, or less for
+// a file known to be smaller.
+std::size_t buffer_size_for(std::FILE *fp)
+{
+    const long long size = size_of(fp);
+    if (size < 0 || size >= static_cast<long long>(chunk_size))
+        return chunk_size;
+    return static_cast<std::size_t>(size) + 1;
+}
+
 }  // namespace
 
 CaseFile::~CaseFile()
@@ -72,7 +105,7 @@ bool open_case_file(CaseFile &file, const std::string &path)
     file.fp = open_for_reading(path);
     if (!file.fp)
         return false;
-    file.buffer.assign(chunk_size, 0);
+    file.buffer.assign(buffer_size_for(file.fp), 0);
     file.pos = file.len = 0;
     file.base = 0;
     return true;
@@ -154,17 +187,7 @@ long long case_file_size(CaseFile &file)
 {
     if (!file.fp)
         return 0;
-#if defined(_WIN32)
-    long long here = _ftelli64(file.fp);
-    _fseeki64(file.fp, 0, SEEK_END);
-    long long size = _ftelli64(file.fp);
-    _fseeki64(file.fp, here, SEEK_SET);
-#else
-    long long here = static_cast<long long>(ftello(file.fp));
-    fseeko(file.fp, 0, SEEK_END);
-    long long size = static_cast<long long>(ftello(file.fp));
-    fseeko(file.fp, static_cast<off_t>(here), SEEK_SET);
-#endif
+    const long long size = size_of(file.fp);
     return size > 0 ? size : 0;
 }
 
