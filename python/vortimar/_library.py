@@ -1,0 +1,128 @@
+"""Finding and loading libvortimar_case, and the C signatures of its functions.
+
+The library is looked for, in this order:
+
+1. the file named by the environment variable VORTIMAR_LIBRARY;
+2. beside the package (the library file in this folder);
+3. the library folder of an installed copy: with the package installed as
+   PREFIX/lib/python3/dist-packages/vortimar, the library is PREFIX/lib.
+"""
+
+import ctypes
+import os
+import sys
+
+if sys.platform == "win32":
+    LIBRARY_FILE = "libvortimar_case.dll"
+elif sys.platform == "darwin":
+    LIBRARY_FILE = "libvortimar_case.dylib"
+else:
+    LIBRARY_FILE = "libvortimar_case.so"
+
+VC_OK = 0
+VC_NO_VALUES = 1
+VC_MOVING_LINER = 1
+VC_DEBUG_MESSAGES = 2
+
+
+class VortimarError(Exception):
+    """A case that cannot be opened or a call the library refused.
+
+    .code is the library's result code, .messages the reader's messages
+    (a list of str) where there are any.
+    """
+
+    def __init__(self, text, code=None, messages=None):
+        super().__init__(text)
+        self.code = code
+        self.messages = list(messages or [])
+
+
+class PartInfo(ctypes.Structure):
+    _fields_ = [
+        ("name", ctypes.c_char_p),
+        ("kind", ctypes.c_int),
+        ("role", ctypes.c_int),
+        ("motion", ctypes.c_int),
+        ("vertex_count", ctypes.c_int),
+        ("triangle_count", ctypes.c_int),
+        ("host_node_count", ctypes.c_int),
+    ]
+
+
+def candidate_paths():
+    """The paths tried for the library, in order."""
+    paths = []
+    chosen = os.environ.get("VORTIMAR_LIBRARY")
+    if chosen:
+        paths.append(chosen)
+    here = os.path.dirname(os.path.abspath(__file__))
+    paths.append(os.path.join(here, LIBRARY_FILE))
+    paths.append(os.path.normpath(os.path.join(here, "..", "..", "..", LIBRARY_FILE)))
+    return paths
+
+
+_P = ctypes.c_void_p
+_INT = ctypes.c_int
+_INTP = ctypes.POINTER(ctypes.c_int)
+_FLTP = ctypes.POINTER(ctypes.c_float)
+_STRP = ctypes.POINTER(ctypes.c_char_p)
+
+_SIGNATURES = {
+    "vc_version": (ctypes.c_char_p, []),
+    "vc_open": (_INT, [ctypes.c_char_p, ctypes.c_uint, ctypes.POINTER(_P)]),
+    "vc_open_error": (ctypes.c_char_p, []),
+    "vc_close": (_INT, [_P]),
+    "vc_error_message": (ctypes.c_char_p, [_P]),
+    "vc_folder": (_INT, [_P, _STRP]),
+    "vc_case_file": (_INT, [_P, _INT, _STRP, _INTP]),
+    "vc_message_count": (_INT, [_P, _INTP]),
+    "vc_message": (_INT, [_P, _INT, _STRP]),
+    "vc_step_count": (_INT, [_P, _INTP]),
+    "vc_times": (_INT, [_P, _FLTP, _INT]),
+    "vc_crank_angles": (_INT, [_P, _FLTP, _INT]),
+    "vc_is_engine": (_INT, [_P, _INTP]),
+    "vc_part_count": (_INT, [_P, _INTP]),
+    "vc_part": (_INT, [_P, _INT, ctypes.POINTER(PartInfo)]),
+    "vc_part_source": (_INT, [_P, _INT, _INT, _INTP]),
+    "vc_part_triangles": (_INT, [_P, _INT, _INTP, _INT]),
+    "vc_part_node_numbers": (_INT, [_P, _INT, _INTP, _INT]),
+    "vc_part_points": (_INT, [_P, _INT, _INT, _FLTP, _INT]),
+    "vc_rigid_body_exists": (_INT, [_P, _INTP]),
+    "vc_rigid_body": (_INT, [_P, _INT, _INT, _FLTP]),
+    "vc_variable_count": (_INT, [_P, _INTP]),
+    "vc_variable": (_INT, [_P, _INT, _STRP, _INTP]),
+    "vc_part_values": (_INT, [_P, _INT, _INT, _INT, _FLTP, _INT]),
+    "vc_constant": (_INT, [_P, _INT, _INT, _FLTP]),
+}
+
+_library = None
+
+
+def library():
+    """The loaded library (loaded on first use); VortimarError when none is found."""
+    global _library
+    if _library is not None:
+        return _library
+    tried = []
+    for path in candidate_paths():
+        if not os.path.isfile(path):
+            tried.append(path + " (no such file)")
+            continue
+        try:
+            lib = ctypes.CDLL(path)
+        except OSError as error:
+            tried.append("%s (%s)" % (path, error))
+            continue
+        for name, (result, arguments) in _SIGNATURES.items():
+            function = getattr(lib, name)
+            function.restype = result
+            function.argtypes = arguments
+        _library = lib
+        return lib
+    raise VortimarError("libvortimar_case not found; set VORTIMAR_LIBRARY to its path. Tried: " + "; ".join(tried))
+
+
+def text(raw):
+    """A C string from the library as str ("" for NULL)."""
+    return raw.decode("utf-8", errors="replace") if raw else ""

@@ -1,0 +1,247 @@
+"""An open case: a thin layer over the C interface of libvortimar_case."""
+
+import ctypes
+from collections import namedtuple
+
+import numpy as np
+
+from . import _library as L
+from .rigid_body import apply_rigid_body
+
+KINDS = {0: "surface", 1: "points"}
+ROLES = {0: "none", 1: "piston", 2: "intake valve", 3: "exhaust valve", 4: "liner"}
+MOTIONS = {0: "none", 1: "rotation", 2: "translation", 3: "rotation with translation", 4: "arbitrary"}
+SOURCES = {1: "constant", 2: "value file", 3: "spatial file"}
+
+# One case file: its name, its full path, and whether it could be opened.
+CaseFile = namedtuple("CaseFile", "name path found")
+
+Part = namedtuple("Part", "number name kind role motion sources triangle_count vertex_count")
+Part.__doc__ = """A part as the host numbers it (from 1).
+
+kind: "surface" or "points"; role: "none", "piston", "intake valve",
+"exhaust valve" or "liner"; motion: "none", "rotation", "translation",
+"rotation with translation" or "arbitrary"; sources: {variable name:
+"constant" | "value file" | "spatial file"} for the per-part variables;
+vertex_count: points of its compact mesh."""
+
+Mesh = namedtuple("Mesh", "points triangles node_numbers values")
+Mesh.__doc__ = """A part's compact mesh at a step.
+
+points (n, 3) float32; triangles (m, 3) int32, 0-based into points ((0, 3)
+for point parts); node_numbers (n,) int32, the host's node number of each
+point; values {variable name: (n,) float32} where the host gets values."""
+
+
+def _pointer(array, c_type):
+    return array.ctypes.data_as(ctypes.POINTER(c_type))
+
+
+class Case:
+    """An open case. Use open_case(); close it, or use it in a with block."""
+
+    def __init__(self, path, moving_liner=False, debug_messages=False):
+        self._lib = L.library()
+        self._handle = ctypes.c_void_p()
+        flags = (L.VC_MOVING_LINER if moving_liner else 0) | (L.VC_DEBUG_MESSAGES if debug_messages else 0)
+        code = self._lib.vc_open(str(path).encode(), flags, ctypes.byref(self._handle))
+        if code != L.VC_OK:
+            text = L.text(self._lib.vc_open_error())
+            lines = text.split("\n")
+            raise L.VortimarError(lines[0], code, lines[1:])
+        self._parts = None
+
+    # -- plumbing -----------------------------------------------------------
+
+    def _call(self, name, *arguments):
+        """Calls vc_<name> on this case; VortimarError on an error code."""
+        if self._handle is None:
+            raise L.VortimarError("the case is closed", -1)
+        code = getattr(self._lib, "vc_" + name)(self._handle, *arguments)
+        if code < 0:
+            raise L.VortimarError(L.text(self._lib.vc_error_message(self._handle)), code, self.messages)
+        return code
+
+    def _int(self, name, *arguments):
+        value = ctypes.c_int()
+        self._call(name, *arguments, ctypes.byref(value))
+        return value.value
+
+    def close(self):
+        """Closes the case; later calls raise VortimarError."""
+        if self._handle is not None:
+            self._lib.vc_close(self._handle)
+            self._handle = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def __del__(self):
+        try:
+            self.close()
+        except Exception:
+            pass
+
+    # -- the case -------------------------------------------------------------
+
+    @property
+    def folder(self):
+        """The case folder, ending with the platform's path separator."""
+        value = ctypes.c_char_p()
+        self._call("folder", ctypes.byref(value))
+        return L.text(value.value)
+
+    @property
+    def files(self):
+        """{"inputs.in", "engine.in", "boundary.in", "surface": CaseFile}; the
+        surface entry's name is the file name inputs.in gives ("" when none)."""
+        result = {}
+        for which, key in enumerate(("inputs.in", "engine.in", "boundary.in", "surface")):
+            path = ctypes.c_char_p()
+            found = ctypes.c_int()
+            self._call("case_file", which, ctypes.byref(path), ctypes.byref(found))
+            path = L.text(path.value)
+            name = path.replace("\\", "/").rsplit("/", 1)[-1] if path else ""
+            result[key] = CaseFile(name, path, bool(found.value))
+        return result
+
+    @property
+    def messages(self):
+        """The reader's messages so far, one str per line."""
+        if self._handle is None:
+            return []
+        count = ctypes.c_int()
+        if self._lib.vc_message_count(self._handle, ctypes.byref(count)) != L.VC_OK:
+            return []
+        lines = []
+        for i in range(count.value):
+            line = ctypes.c_char_p()
+            self._lib.vc_message(self._handle, i, ctypes.byref(line))
+            lines.append(L.text(line.value))
+        return lines
+
+    @property
+    def is_engine(self):
+        return bool(self._int("is_engine"))
+
+    @property
+    def step_count(self):
+        return self._int("step_count")
+
+    @property
+    def times(self):
+        """Time of each step in seconds (float32)."""
+        times = np.zeros(self.step_count, dtype=np.float32)
+        self._call("times", _pointer(times, ctypes.c_float), len(times))
+        return times
+
+    @property
+    def crank_angles(self):
+        """Crank angle of each step in degrees (float32), or None outside engine cases."""
+        angles = np.zeros(self.step_count, dtype=np.float32)
+        if self._call("crank_angles", _pointer(angles, ctypes.c_float), len(angles)) == L.VC_NO_VALUES:
+            return None
+        return angles
+
+    def _variable_list(self):
+        names = []
+        for v in range(1, self._int("variable_count") + 1):
+            name = ctypes.c_char_p()
+            constant = ctypes.c_int()
+            self._call("variable", v, ctypes.byref(name), ctypes.byref(constant))
+            names.append((L.text(name.value), bool(constant.value)))
+        return names
+
+    @property
+    def variables(self):
+        """Variable names as the host lists them (per-part variables, then constants)."""
+        return [name for name, _ in self._variable_list()]
+
+    @property
+    def constant_names(self):
+        return [name for name, constant in self._variable_list() if constant]
+
+    def constants(self, step):
+        """{name: value} of the engine constants at the step; {} outside engine cases."""
+        result = {}
+        value = ctypes.c_float()
+        for v, (name, constant) in enumerate(self._variable_list(), start=1):
+            if constant:
+                self._call("constant", v, int(step), ctypes.byref(value))
+                result[name] = value.value
+        return result
+
+    @property
+    def parts(self):
+        """The parts (Part tuples), in the host's order."""
+        if self._parts is None:
+            variables = self._variable_list()
+            parts = []
+            for number in range(1, self._int("part_count") + 1):
+                info = L.PartInfo()
+                self._call("part", number, ctypes.byref(info))
+                sources = {}
+                for v, (name, constant) in enumerate(variables, start=1):
+                    if not constant:
+                        sources[name] = SOURCES.get(self._int("part_source", number, v), "none")
+                parts.append(
+                    Part(number, L.text(info.name), KINDS[info.kind], ROLES[info.role], MOTIONS[info.motion],
+                         sources, info.triangle_count, info.vertex_count))
+            self._parts = parts
+        return list(self._parts)
+
+    def _part(self, part):
+        number = part.number if isinstance(part, Part) else int(part)
+        parts = self.parts
+        if not 1 <= number <= len(parts):
+            raise L.VortimarError("part %d out of range: the case has parts 1 to %d" % (number, len(parts)), -2)
+        return parts[number - 1]
+
+    @property
+    def rigid_body_exists(self):
+        """Whether the host receives rigid-body values at all."""
+        return bool(self._int("rigid_body_exists"))
+
+    def rigid_body(self, part, step):
+        """The 14 rigid-body values of the part at the step (float32), or None
+        where the host receives none."""
+        values = np.zeros(14, dtype=np.float32)
+        number = self._part(part).number
+        if self._call("rigid_body", number, int(step), _pointer(values, ctypes.c_float)) == L.VC_NO_VALUES:
+            return None
+        return values
+
+    def mesh(self, part, step, moved=True):
+        """The part's compact mesh at the step (a Mesh). moved: the points
+        carried by the part's rigid-body values, as the host shows them."""
+        p = self._part(part)
+        n = p.vertex_count
+        triangles = np.zeros((p.triangle_count, 3), dtype=np.int32)
+        if p.triangle_count:
+            self._call("part_triangles", p.number, _pointer(triangles, ctypes.c_int), triangles.size)
+        numbers = np.zeros(n, dtype=np.int32)
+        points = np.zeros((n, 3), dtype=np.float32)
+        if n:
+            self._call("part_node_numbers", p.number, _pointer(numbers, ctypes.c_int), n)
+            self._call("part_points", p.number, int(step), _pointer(points, ctypes.c_float), points.size)
+        values = {}
+        for v, (name, constant) in enumerate(self._variable_list(), start=1):
+            if constant or not n:
+                continue
+            array = np.zeros(n, dtype=np.float32)
+            if self._call("part_values", p.number, int(step), v, _pointer(array, ctypes.c_float), n) == L.VC_OK:
+                values[name] = array
+        if moved:
+            motion = self.rigid_body(p.number, step)
+            if motion is not None:
+                points = apply_rigid_body(points, motion)
+        return Mesh(points, triangles, numbers, values)
+
+
+def open_case(path, moving_liner=False, debug_messages=False):
+    """Opens the case of a folder or of its inputs.in. VortimarError (with the
+    reader's messages) when it cannot be opened."""
+    return Case(path, moving_liner=moving_liner, debug_messages=debug_messages)

@@ -1,0 +1,108 @@
+// Handles: which are live, the reader behind one, errors and argument checks.
+#include "capi/case_handle.h"
+
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// Every handle ever made. A closed handle keeps its (emptied) record, so
+// that no later handle has its address and a stale handle is told apart.
+std::vector<std::unique_ptr<vc_case>> &all_cases()
+{
+    static std::vector<std::unique_ptr<vc_case>> cases;
+    return cases;
+}
+
+std::mutex &registry_lock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+}  // namespace
+
+ReaderState &reader_of(vc_case &)
+{
+    return state;
+}
+
+vc_case *live_case(const vc_case *handle)
+{
+    if (!handle)
+        return nullptr;
+    std::lock_guard<std::mutex> hold(registry_lock());
+    for (const std::unique_ptr<vc_case> &c : all_cases())
+        if (c.get() == handle)
+            return c->open ? c.get() : nullptr;
+    return nullptr;
+}
+
+vc_case *register_case(std::unique_ptr<vc_case> handle)
+{
+    std::lock_guard<std::mutex> hold(registry_lock());
+    all_cases().push_back(std::move(handle));
+    return all_cases().back().get();
+}
+
+bool any_case_open()
+{
+    std::lock_guard<std::mutex> hold(registry_lock());
+    for (const std::unique_ptr<vc_case> &c : all_cases())
+        if (c->open)
+            return true;
+    return false;
+}
+
+int fail(vc_case &handle, int code, const std::string &text) noexcept
+{
+    try {
+        handle.error = text;
+    } catch (...) {
+        handle.error.clear();
+    }
+    return code;
+}
+
+int fail(vc_case &handle, int code, const char *text) noexcept
+{
+    try {
+        handle.error = text;
+    } catch (...) {
+        handle.error.clear();
+    }
+    return code;
+}
+
+int check_pointer(vc_case &handle, const void *pointer, const char *what)
+{
+    if (pointer)
+        return VC_OK;
+    return fail(handle, VC_ERR_ARGUMENT, std::string(what) + " is NULL");
+}
+
+int check_part(vc_case &handle, const ReaderState &reader, int part)
+{
+    const int parts = static_cast<int>(handle.part_names.size());
+    if (part >= 1 && part <= parts && part <= reader.Numparts_available)
+        return VC_OK;
+    return fail(handle, VC_ERR_RANGE,
+                "part " + std::to_string(part) + " out of range: the case has parts 1 to " + std::to_string(parts));
+}
+
+int check_step(vc_case &handle, const ReaderState &reader, int step)
+{
+    if (step >= 0 && step < reader.Num_time_steps)
+        return VC_OK;
+    return fail(handle, VC_ERR_RANGE,
+                "step " + std::to_string(step) + " out of range: the case has steps 0 to " +
+                    std::to_string(reader.Num_time_steps - 1));
+}
+
+int check_capacity(vc_case &handle, long long needed, int capacity)
+{
+    if (capacity >= 0 && needed <= capacity)
+        return VC_OK;
+    return fail(handle, VC_ERR_SIZE,
+                "array too small: " + std::to_string(needed) + " elements needed, capacity " + std::to_string(capacity));
+}

@@ -1,0 +1,82 @@
+// The case handle behind the C interface, the one way from a handle to its
+// reader, and the guard every vc_ function runs its body through.
+#pragma once
+
+#include <exception>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "interface/reader_state.h"
+#include "vortimar_case.h"
+
+// The reader's lines collected for one case.
+struct MessageLog {
+    std::vector<std::string> lines;
+    std::string partial;  // text after the last line end
+    bool full = false;    // the limit was reached; later lines are dropped
+};
+
+struct vc_case {
+    bool open = true;
+    std::string error;  // the last error of a call on this handle
+    MessageLog messages;
+
+    // Taken once the case is loaded and built at step 0, so that the
+    // strings handed out stay put until the handle is closed.
+    std::string folder;
+    std::string files[4];  // VC_FILE_* order
+    bool found[4] = {false, false, false, false};
+    std::vector<std::string> part_names;
+    std::vector<std::string> variable_names;
+    int per_part_variables = 0;  // the first variables of the list; the rest are constants
+};
+
+// The reader that answers for the handle. Today the library holds one
+// reader, the process-wide `state`, so one case can be open at a time.
+ReaderState &reader_of(vc_case &handle);
+
+// The handle when `handle` is one that vc_open made and that is still open,
+// else nullptr.
+vc_case *live_case(const vc_case *handle);
+
+// Where the reader's diagnostic lines go: the open case's log, or nowhere
+// (nullptr).
+void set_message_target(MessageLog *log);
+
+// Records `text` as the handle's error and returns `code`. Never throws: when
+// the text cannot be stored the error stays empty.
+int fail(vc_case &handle, int code, const std::string &text) noexcept;
+int fail(vc_case &handle, int code, const char *text) noexcept;
+
+// Runs body(vc_case &, ReaderState &) for a live handle and returns its
+// result; a NULL or closed handle gives VC_ERR_ARGUMENT, an escaping
+// exception VC_ERR_MEMORY or VC_ERR_INTERNAL, each with its message.
+template <typename Body>
+int with_case(vc_case *handle, Body body) noexcept
+{
+    vc_case *live = live_case(handle);
+    if (!live)
+        return VC_ERR_ARGUMENT;
+    try {
+        live->error.clear();
+        return body(*live, reader_of(*live));
+    } catch (const std::bad_alloc &) {
+        return fail(*live, VC_ERR_MEMORY, "not enough memory");
+    } catch (...) {
+        return fail(*live, VC_ERR_INTERNAL, "internal error");
+    }
+}
+
+// Checks for the vc_ functions. Each returns VC_OK, or records the error on
+// the handle and returns its code.
+int check_pointer(vc_case &handle, const void *pointer, const char *what);
+int check_part(vc_case &handle, const ReaderState &reader, int part);
+int check_step(vc_case &handle, const ReaderState &reader, int step);
+int check_capacity(vc_case &handle, long long needed, int capacity);
+
+// Adds a new handle to the registry and returns it.
+vc_case *register_case(std::unique_ptr<vc_case> handle);
+// Whether some handle is open.
+bool any_case_open();
