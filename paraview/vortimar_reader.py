@@ -17,10 +17,15 @@ from vtkmodules.vtkCommonCore import vtkDataArraySelection, vtkOutputWindow
 from vtkmodules.vtkCommonDataModel import vtkDataObject, vtkMultiBlockDataSet
 from vtkmodules.vtkCommonExecutionModel import vtkAlgorithm, vtkStreamingDemandDrivenPipeline
 
-# The package lives in the source tree's python/ folder, next to this one.
-_PYTHON_FOLDER = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "python")
+# In a source tree the package is in python/ next to this folder, and the case library in
+# build/ (unless VORTIMAR_LIBRARY names it).
+_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+_PYTHON_FOLDER = os.path.join(_ROOT, "python")
 if os.path.isdir(os.path.join(_PYTHON_FOLDER, "vortimar")) and _PYTHON_FOLDER not in sys.path:
     sys.path.insert(0, _PYTHON_FOLDER)
+for _library in ("libvortimar_case.so", "libvortimar_case.dll"):
+    if not os.environ.get("VORTIMAR_LIBRARY") and os.path.isfile(os.path.join(_ROOT, "build", _library)):
+        os.environ["VORTIMAR_LIBRARY"] = os.path.join(_ROOT, "build", _library)
 
 paraview_plugin_name = "VortimarReader"
 paraview_plugin_version = "1.0"
@@ -41,12 +46,13 @@ def _reader_messages(case_or_error):
     return seen
 
 
-@smproxy.reader(name="VortimarCaseReader", label="Vortimar case",
+@smproxy.reader(name="VortimarCaseReader", label="Vortimar Case Reader",
                 file_description="Vortimar case (inputs.in)", filename_patterns="inputs.in")
 class VortimarCaseReader(VTKPythonAlgorithmBase):
     def __init__(self):
         VTKPythonAlgorithmBase.__init__(self, nInputPorts=0, nOutputPorts=1, outputType="vtkMultiBlockDataSet")
         self._file_name = None
+        self._library = None        # this reader's own copy of the case library
         self._moving_liner = False
         self._apply_motion = True
         self._case = None
@@ -101,7 +107,7 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         if self._case is not None and self._opened == key:
             return self._case
         self._close()
-        import vortimar
+        from vortimar.own_library import OwnLibrary
         from vortimar.vtk_parts import PartBlocks
         if not os.path.isfile(self._file_name):
             if self._failed != key:
@@ -109,7 +115,9 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
             self._failed = key
             return None
         try:
-            case = vortimar.open_case(folder, moving_liner=self._moving_liner)
+            if self._library is None:
+                self._library = OwnLibrary()
+            case = self._library.open_case(folder, moving_liner=self._moving_liner)
         except Exception as error:      # a damaged case must not take ParaView down
             if self._failed != key:
                 for line in _reader_messages(error) or ["%s: %s" % (self._file_name, error)]:

@@ -8,7 +8,7 @@ answers the same questions) and then loads vortimar_reader.py from its own folde
   paraview --script=paraview/vortimar_startup.py                 the GUI
   pvpython paraview/vortimar_startup.py                          an interactive session
   mpiexec -n 2 pvbatch --symmetric my_script.py                  with, at the top of my_script.py:
-      exec(open("paraview/vortimar_startup.py").read())          (runs on every rank)
+      sys.path.insert(0, "path/to/paraview"); import vortimar_startup   (runs on every rank)
 
 On a ParaView without the problem the plugin loads as any plugin does, and this script only
 saves a step.
@@ -39,4 +39,7 @@ def _this_folder():
 
 from paraview import simple as _simple  # noqa: E402  (after the name is restored)
 
-_simple.LoadPlugin(os.path.join(_this_folder(), "vortimar_reader.py"), ns=globals())
+# Loaded into paraview.simple, so that `from paraview.simple import *` brings the reader's
+# constructor VortimarCaseReader; run as a script, the script's namespace gets it too.
+_simple.LoadPlugin(os.path.join(_this_folder(), "vortimar_reader.py"))
+VortimarCaseReader = _simple.VortimarCaseReader

@@ -71,7 +71,7 @@ def _write_pvd(path, entries):
 
 
 def _write_constants(path, case, steps):
-    names = list(case.constant_names) if case.is_engine else []
+    names = [name for name in case.constant_names if name] if case.is_engine else []
     with open(path, "w", newline="") as out:
         table = csv.writer(out, lineterminator="\n")
         table.writerow(["step", "time", "crank_angle"] + names)

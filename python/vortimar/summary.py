@@ -10,24 +10,17 @@ CONSTANT_UNITS = {"Bore": "m", "Stroke": "m", "Con_rod_length": "m", "RPM": "rev
 
 
 def _number(value):
-    return "%.6g" % value
+    """Six significant digits; rounding noise around zero shows as 0."""
+    return "%.6g" % (0.0 if abs(value) < 1e-12 else value)
 
 
 def _files_lines(case):
-    """Which case files were found. case.files maps a file name to its path or state, or
-    lists names; a value that is false, or a path that does not exist, counts as missing."""
-    files = case.files
+    """Which of the case's files were found; the surface file under the name inputs.in
+    gives it."""
     found, missing = [], []
-    items = files.items() if isinstance(files, dict) else ((name, True) for name in files)
-    for name, state in items:
-        present = bool(state)
-        if isinstance(state, str):
-            path = state if os.path.isabs(state) else os.path.join(case.folder, state)
-            present = os.path.isfile(path)
-            label = os.path.basename(state) if name in ("surface", "surface_file") else name
-        else:
-            label = name
-        (found if present else missing).append(label)
+    for key, entry in case.files.items():
+        label = entry.name if key == "surface" and entry.name else key
+        (found if entry.found else missing).append(label)
     lines = ["files found:   " + (", ".join(found) or "none")]
     if missing:
         lines.append("files missing: " + ", ".join(missing))
@@ -74,7 +67,7 @@ def _parts_lines(case):
 
 
 def _constants_lines(case):
-    names = list(case.constant_names) if case.is_engine else []
+    names = [name for name in case.constant_names if name] if case.is_engine else []
     if not names or len(case.times) == 0:
         return ["constants:     none"]
     table = np.array([[case.constants(step).get(name, np.nan) for name in names] for step in range(len(case.times))],
@@ -110,7 +103,7 @@ def summary_text(case):
     lines += _files_lines(case)
     lines += _time_lines(case)
     lines += _parts_lines(case)
-    lines.append("variables:     " + (", ".join(case.variables) or "none"))
+    lines.append("variables:     " + (", ".join(name for name in case.variables if name) or "none"))
     lines += _constants_lines(case)
     lines += _messages_lines(case)
     return "\n".join(lines) + "\n"

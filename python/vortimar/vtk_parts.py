@@ -14,11 +14,13 @@ from vtkmodules.vtkCommonDataModel import vtkCellArray, vtkCompositeDataSet, vtk
 
 def compact_triangles(triangles, point_count):
     """Takes a part's triangles (m, 3) as 0-based indexes into its point list of point_count
-    entries. Returns (used, local): the sorted indexes of the points the triangles use, and
-    the triangles renumbered into that shorter list."""
+    entries. Returns (used, local): the sorted indexes of the points the triangles use (None
+    when they use every point), and the triangles renumbered into that shorter list."""
     triangles = np.asarray(triangles, dtype=np.int64).reshape(-1, 3)
     mask = np.zeros(point_count, dtype=bool)
     mask[triangles.ravel()] = True
+    if mask.all():
+        return None, triangles
     used = np.flatnonzero(mask)
     renumber = np.full(point_count, -1, dtype=np.int64)
     renumber[used] = np.arange(used.size, dtype=np.int64)
@@ -46,7 +48,7 @@ def float_array(name, values, components=1):
 
 def constants_field(constants):
     """One single-value float array per constant, named after it."""
-    return [float_array(name, np.array([value], dtype=np.float32)) for name, value in constants.items()]
+    return [float_array(name, np.array([value], dtype=np.float32)) for name, value in constants.items() if name]
 
 
 class _Topology:
@@ -100,6 +102,8 @@ class PartBlocks:
         else:
             data.SetPolys(topology.cells)
         for name, values in mesh.values.items():
+            if not name:
+                continue
             values = np.asarray(values, dtype=np.float32)
             data.GetPointData().AddArray(float_array(name, values[keep] if keep is not None else values))
         for array in constants_field(constants or {}):
