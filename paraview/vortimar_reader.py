@@ -36,16 +36,6 @@ def _say(line):
     vtkOutputWindow.GetInstance().DisplayWarningText("Vortimar reader: %s\n" % line)
 
 
-def _reader_messages(case_or_error):
-    """The reader's messages of an open case or of a failed open, each once, in order."""
-    seen = []
-    for line in getattr(case_or_error, "messages", None) or []:
-        line = str(line).strip()
-        if line and line not in seen:
-            seen.append(line)
-    return seen
-
-
 @smproxy.reader(name="VortimarCaseReader", label="Vortimar Case Reader",
                 file_description="Vortimar case (inputs.in)", filename_patterns="inputs.in")
 class VortimarCaseReader(VTKPythonAlgorithmBase):
@@ -107,6 +97,7 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         if self._case is not None and self._opened == key:
             return self._case
         self._close()
+        from vortimar.notes import case_notes, message_counts, note_text
         from vortimar.own_library import OwnLibrary
         from vortimar.vtk_parts import PartBlocks
         if not os.path.isfile(self._file_name):
@@ -120,12 +111,12 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
             case = self._library.open_case(folder, moving_liner=self._moving_liner)
         except Exception as error:      # a damaged case must not take ParaView down
             if self._failed != key:
-                for line in _reader_messages(error) or ["%s: %s" % (self._file_name, error)]:
+                for line, _ in message_counts([error] + list(getattr(error, "messages", None) or [])):
                     _say(line)
             self._failed = key
             return None
-        for line in _reader_messages(case):
-            _say(line)
+        for line, count in case_notes(case):
+            _say(note_text(line, count))
         self._case, self._opened, self._failed = case, key, None
         self._blocks = PartBlocks(case, self._apply_motion)
         names = [part.name for part in case.parts]
@@ -175,8 +166,7 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         try:
             blocks = self._blocks.step_blocks(parts, step, share_of_parts(parts, piece, pieces))
         except Exception as error:
-            for line in _reader_messages(error) or ["%s, step %d: %s" % (self._file_name, step, error)]:
-                _say(line)
+            _say("%s, step %d: %s" % (self._file_name, step, error))
             return 1
         output.ShallowCopy(blocks)
         output.GetInformation().Set(vtkDataObject.DATA_TIME_STEP(), float(case.times[step]))

@@ -23,20 +23,19 @@ def _open(path, moving_liner=False, quiet=False):
     """Opens the case at path. Returns (case, None), or (None, exit status) after saying in
     one line per message what went wrong. Unless quiet, the reader's messages of a case that
     opened are repeated on standard error, each once."""
-    from .summary import message_counts
+    from .notes import case_notes, message_counts, note_text
     folder = _case_folder(path)
     if not os.path.isdir(folder):
         return None, _fail("%s: no such case folder" % path)
     try:
         case = vortimar.open_case(folder, moving_liner=moving_liner)
     except vortimar.VortimarError as error:
-        lines = [line for line, _ in message_counts([str(m) for m in getattr(error, "messages", []) or []])]
-        for line in lines or [str(error)]:
+        for line, _ in message_counts([error] + list(getattr(error, "messages", None) or [])):
             _fail(line)
         return None, 1
     if not quiet:
-        for line, count in message_counts([str(m) for m in case.messages]):
-            print("vortimar: %s%s" % (line, "" if count == 1 else "  (x%d)" % count), file=sys.stderr)
+        for line, count in case_notes(case):
+            print("vortimar: " + note_text(line, count), file=sys.stderr)
     return case, None
 
 

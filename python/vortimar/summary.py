@@ -1,9 +1,8 @@
 """A one-screen summary of an open case for a person: files, time line, parts, variables,
 constants over the run and the reader's messages."""
-import os
-from collections import Counter
-
 import numpy as np
+
+from .notes import case_notes, note_text
 
 CONSTANT_UNITS = {"Bore": "m", "Stroke": "m", "Con_rod_length": "m", "RPM": "rev/min", "Intake_lift": "m",
                   "Exhaust_lift": "m", "Piston_motion": "m", "Crank_Angle": "deg"}
@@ -80,21 +79,11 @@ def _constants_lines(case):
     return ["constants over the run:"] + _table(rows, ["name", "value", "unit"])
 
 
-def message_counts(messages):
-    """Each distinct message once, in order of first appearance, with its count."""
-    counts = Counter(messages)
-    seen = []
-    for line in messages:
-        if line not in seen:
-            seen.append(line)
-    return [(line, counts[line]) for line in seen]
-
-
 def _messages_lines(case):
-    counted = message_counts([str(m).strip() for m in case.messages if str(m).strip()])
-    if not counted:
+    notes = case_notes(case)
+    if not notes:
         return ["reader messages: none"]
-    return ["reader messages:"] + ["  %s%s" % (line, "" if n == 1 else "  (x%d)" % n) for line, n in counted]
+    return ["reader messages:"] + ["  " + note_text(line, count) for line, count in notes]
 
 
 def summary_text(case):

@@ -47,6 +47,7 @@ def test_damaged_cases_say_what_is_wrong(case_copy):
         f.write("No regions\n# none\n0 regions\n")
     run = run_vortimar("summary", empty)
     assert run.returncode == 0 and "parts:         none" in run.stdout
+    assert "%s: no boundary regions" % os.path.join(empty, "boundary.in") in run.stdout
 
 
 def test_plot_curves_and_files(tmp_path):
