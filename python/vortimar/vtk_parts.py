@@ -4,12 +4,14 @@ Used by the ParaView reader plugin and by the export. A surface part becomes a v
 of triangles holding only the vertices its triangles use; a point part becomes a vtkPolyData
 with one vertex cell per point. The variables the reader gives on a part become point data,
 the engine constants of the step field data. Connectivity is built once per part and shared
-by every step; only the coordinates and the values are new at each step.
+by every step.
 """
 import numpy as np
 from vtkmodules.util.numpy_support import numpy_to_vtk, numpy_to_vtkIdTypeArray
-from vtkmodules.vtkCommonCore import vtkFloatArray, vtkPoints
+from vtkmodules.vtkCommonCore import vtkPoints
 from vtkmodules.vtkCommonDataModel import vtkCellArray, vtkCompositeDataSet, vtkMultiBlockDataSet, vtkPolyData
+
+from .rigid_body import apply_rigid_body
 
 
 def compact_triangles(triangles, point_count):
@@ -39,9 +41,10 @@ def cell_array(connectivity, corners):
 
 
 def float_array(name, values, components=1):
-    """A named vtkFloatArray holding a copy of values (float32, components per tuple)."""
+    """A named vtkFloatArray over values (float32, components per tuple). It shares the
+    memory of a float32 numpy array, and keeps that array alive."""
     values = np.ascontiguousarray(values, dtype=np.float32)
-    array = numpy_to_vtk(values.reshape(-1, components) if components > 1 else values, deep=True)
+    array = numpy_to_vtk(values.reshape(-1, components) if components > 1 else values, deep=False)
     array.SetName(name)
     return array
 
@@ -51,62 +54,88 @@ def constants_field(constants):
     return [float_array(name, np.array([value], dtype=np.float32)) for name, value in constants.items() if name]
 
 
-class _Topology:
-    """What stays the same over the run for one part: the cells and which of the mesh's
-    points the part keeps (None for a point part, which keeps all of them)."""
+def _changes_with_step(part):
+    """Whether the reader's answer for the part beyond its rigid-body values can change from
+    step to step: point parts, liners (their bottom ring may follow the piston) and parts with
+    a value read from a file. Other parts keep their as-read points and constant values."""
+    return part.kind == "points" or part.role == "liner" or "value file" in part.sources.values()
 
-    def __init__(self, used, cells):
-        self.used = used
-        self.cells = cells
+
+class _PartCache:
+    """What one part keeps between steps: its cells, which of the mesh's points it keeps
+    (None: all), and for a part whose answer does not change with the step its as-read
+    points, values, and the last points given with the rigid-body values they came from."""
+
+    def __init__(self, part, mesh):
+        if part.kind == "points":
+            self.used = None
+            self.cells = cell_array(np.arange(len(mesh.points), dtype=np.int64), 1)
+        else:
+            self.used, local = compact_triangles(mesh.triangles, len(mesh.points))
+            self.cells = cell_array(local.ravel(), 3)
+        self.still = None if _changes_with_step(part) else self.kept(mesh.points)
+        self.values = None if self.still is None else self.point_values(mesh)
+        self.last = (None, None)      # (rigid-body values as bytes, vtkPoints)
+
+    def kept(self, array):
+        array = np.asarray(array, dtype=np.float32)
+        return array if self.used is None else array[self.used]
+
+    def point_values(self, mesh):
+        return [float_array(name, self.kept(values)) for name, values in mesh.values.items() if name]
+
+    @staticmethod
+    def vtk_points(xyz):
+        points = vtkPoints()
+        points.SetData(float_array("Points", xyz, 3))
+        return points
+
+    def points_for(self, motion):
+        """The vtkPoints of a part that keeps its as-read points, moved by motion (the 14
+        rigid-body values, or None); the same object as last time for the same motion."""
+        key = None if motion is None else np.asarray(motion, dtype=np.float32).tobytes()
+        if self.last[1] is None or self.last[0] != key:
+            xyz = self.still if motion is None else apply_rigid_body(self.still, motion)
+            self.last = (key, self.vtk_points(xyz))
+        return self.last[1]
 
 
 class PartBlocks:
     """Builds the VTK data set of any part of one open case at any step.
 
     case is an open case of the package; apply_motion chooses moved (True) or as-read
-    (False) coordinates. The cells of each part are kept after their first build.
+    (False) coordinates. The cells of each part are built once; a part whose answer changes
+    only by its rigid-body values is read once and then moved by them (the package's own
+    rigid-body motion), so that a new step costs little for large cases.
     """
 
     def __init__(self, case, apply_motion=True):
         self.case = case
         self.apply_motion = apply_motion
-        self._topology = {}
+        self._cache = {}
 
-    def _topology_of(self, part, mesh):
-        found = self._topology.get(part.number)
-        if found is None:
-            if part.kind == "points":
-                n = len(mesh.points)
-                found = _Topology(None, cell_array(np.arange(n, dtype=np.int64), 1))
-            else:
-                used, local = compact_triangles(mesh.triangles, len(mesh.points))
-                found = _Topology(used, cell_array(local.ravel(), 3))
-            self._topology[part.number] = found
-        return found
-
-    def part_data(self, part, step, constants=None):
+    def part_data(self, part, step, field=()):
         """Returns a vtkPolyData of part at step: its points, its cells, its variables as
-        point data and, if given, constants ({name: value}) as field data."""
-        mesh = self.case.mesh(part, step, moved=self.apply_motion)
-        topology = self._topology_of(part, mesh)
-        keep = topology.used
-        points = np.asarray(mesh.points, dtype=np.float32)
-        if keep is not None:
-            points = points[keep]
+        point data and the arrays of field as field data."""
+        cache = self._cache.get(part.number)
+        if cache is None:
+            cache = self._cache[part.number] = _PartCache(part, self.case.mesh(part, step, moved=False))
         data = vtkPolyData()
-        vtk_points = vtkPoints()
-        vtk_points.SetData(float_array("Points", points, 3))
-        data.SetPoints(vtk_points)
-        if part.kind == "points":
-            data.SetVerts(topology.cells)
+        if cache.still is None:
+            mesh = self.case.mesh(part, step, moved=self.apply_motion)
+            data.SetPoints(cache.vtk_points(cache.kept(mesh.points)))
+            values = cache.point_values(mesh)
         else:
-            data.SetPolys(topology.cells)
-        for name, values in mesh.values.items():
-            if not name:
-                continue
-            values = np.asarray(values, dtype=np.float32)
-            data.GetPointData().AddArray(float_array(name, values[keep] if keep is not None else values))
-        for array in constants_field(constants or {}):
+            motion = self.case.rigid_body(part, step) if self.apply_motion else None
+            data.SetPoints(cache.points_for(motion))
+            values = cache.values
+        if part.kind == "points":
+            data.SetVerts(cache.cells)
+        else:
+            data.SetPolys(cache.cells)
+        for array in values:
+            data.GetPointData().AddArray(array)
+        for array in field:
             data.GetFieldData().AddArray(array)
         return data
 
@@ -115,14 +144,14 @@ class PartBlocks:
         each named after its part, and the constants of the step as field data of the whole
         and of every block. serve, if given, is the set of part numbers to fill; the other
         blocks stay empty (None), as on the other ranks of a parallel run."""
-        constants = self.case.constants(step) if self.case.is_engine else {}
+        field = constants_field(self.case.constants(step) if self.case.is_engine else {})
         blocks = vtkMultiBlockDataSet()
         blocks.SetNumberOfBlocks(len(parts))
         for index, part in enumerate(parts):
             if serve is None or part.number in serve:
-                blocks.SetBlock(index, self.part_data(part, step, constants))
+                blocks.SetBlock(index, self.part_data(part, step, field))
             blocks.GetMetaData(index).Set(vtkCompositeDataSet.NAME(), part.name)
-        for array in constants_field(constants):
+        for array in field:
             blocks.GetFieldData().AddArray(array)
         return blocks
 
