@@ -101,6 +101,19 @@ def check_seconds_case_and_two_readers():
     Delete(engine)
 
 
+def check_export_opens(tmp):
+    """ParaView opens the exported .pvd with the exported steps as its time steps."""
+    from vortimar.export import export_case
+    with vortimar.open_case(os.path.join(EXAMPLES, "moving_walls")) as case:
+        export_case(case, tmp, [0, 10, 50], report=lambda line: None)
+        expected = case.times[[0, 10, 50]].astype(float)
+    run = OpenDataFile(os.path.join(tmp, "moving_walls.pvd"))
+    assert np.allclose(run.TimestepValues, expected)
+    blocks, _ = blocks_at(run, expected[1])
+    assert sorted(blocks) == ["fan", "heated_floor", "heated_floor_Points", "sliding_wall", "tumbling_body"]
+    Delete(run)
+
+
 def check_bad_cases(tmp):
     """Each bad case: no crash, one line naming the file on standard error."""
     script = ("import sys; sys.path.insert(0, %r); import vortimar_startup\n"
@@ -134,5 +147,6 @@ if __name__ == "__main__":
     check_engine_case()
     check_seconds_case_and_two_readers()
     with tempfile.TemporaryDirectory() as tmp:
+        check_export_opens(tmp)
         check_bad_cases(tmp)
     print("plugin checks passed")
