@@ -1,6 +1,6 @@
 """ParaView reader plugin for Vortimar cases: File > Open on a case's inputs.in.
 
-Load it with Tools > Manage Plugins, `paraview --plugin=.../vortimar_reader.py`, or, in a
+Load it with Tools > Manage Plugins, `paraview --plugins=.../vortimar_reader.py`, or, in a
 script, LoadPlugin(). Where ParaView's Python plugin support fails to import on Python 3.11
 (Debian 12's ParaView 5.11), start ParaView with vortimar_startup.py next to this file.
 
