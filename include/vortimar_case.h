@@ -19,10 +19,10 @@
  *
  * Buffers: arrays are allocated by the caller. Every function that fills an
  * array takes its capacity in elements and fails with VC_ERR_SIZE (writing
- * nothing) when the array is too small; the sizes come from vc_step_count,
- * vc_part_info and vc_mesh_sizes. Strings (names, paths, messages) are owned
- * by the handle and stay valid until vc_close; the error message stays valid
- * until the next call on the same handle.
+ * nothing) when the array is too small; the sizes come from vc_step_count
+ * and vc_part. Strings are owned by the library: names and paths stay valid
+ * until vc_close, a message text and the error message until the next call
+ * on the same handle, vc_open_error() until the next vc_open of the thread.
  *
  * This build holds one open case per library at a time: a second vc_open
  * while a case is open fails with VC_ERR_BUSY. A handle must be used from

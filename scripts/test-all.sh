@@ -39,7 +39,7 @@ START=$(date +%s)
 # ---- Packages -----------------------------------------------------------------
 # The POSIX thread model variant of the MinGW-w64 compiler is named explicitly:
 # the plain package pulls in both variants.
-PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3
+PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 python3-numpy python3-pytest
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64)
 # The Python commands and the ParaView plugin tests (Debian's ParaView brings VTK's Python
 # modules to python3; Open MPI runs the two-rank pvbatch test).

@@ -4,8 +4,9 @@ The library is looked for, in this order:
 
 1. the file named by the environment variable VORTIMAR_LIBRARY;
 2. beside the package (the library file in this folder);
-3. the library folder of an installed copy: with the package installed as
-   PREFIX/lib/python3/dist-packages/vortimar, the library is PREFIX/lib.
+3. in an installed copy, the library folder the installation recorded in
+   _installed.py (with the default layout PREFIX/lib beside the package's
+   PREFIX/lib/python3/dist-packages/vortimar).
 """
 
 import ctypes
@@ -58,7 +59,12 @@ def candidate_paths():
         paths.append(chosen)
     here = os.path.dirname(os.path.abspath(__file__))
     paths.append(os.path.join(here, LIBRARY_FILE))
-    paths.append(os.path.normpath(os.path.join(here, "..", "..", "..", LIBRARY_FILE)))
+    try:
+        from ._installed import LIBRARY_DIR_FROM_PACKAGE
+    except ImportError:
+        pass
+    else:
+        paths.append(os.path.normpath(os.path.join(here, LIBRARY_DIR_FROM_PACKAGE, LIBRARY_FILE)))
     return paths
 
 

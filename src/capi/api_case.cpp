@@ -92,6 +92,16 @@ void take_snapshot(vc_case &handle, const ReaderState &reader)
     handle.per_part_variables = std::min(per_part_variable_count(), reader.Num_variables);
 }
 
+// Closes a handle: the reader lets go of the case's tables, the handle's
+// record keeps nothing but its closed mark.
+void discard(vc_case &handle) noexcept
+{
+    set_message_target(nullptr);
+    begin_new_load();
+    handle = vc_case{};
+    handle.open = false;
+}
+
 std::string joined_messages(const MessageLog &log)
 {
     std::string text;
@@ -129,15 +139,18 @@ int open_case(const char *path, unsigned flags, vc_case **out)
     vc_case *handle = register_case(std::make_unique<vc_case>());
     ReaderState &reader = reader_of(*handle);
     set_message_target(&handle->messages);
-    if (load_case(reader, folder, (flags & VC_MOVING_LINER) != 0, (flags & VC_DEBUG_MESSAGES) != 0) != Z_OK) {
-        open_error = "the case in " + folder + " cannot be loaded" + joined_messages(handle->messages);
-        handle->open = false;
-        set_message_target(nullptr);
-        begin_new_load();
-        return VC_ERR_INTERNAL;
+    try {
+        if (load_case(reader, folder, (flags & VC_MOVING_LINER) != 0, (flags & VC_DEBUG_MESSAGES) != 0) != Z_OK) {
+            open_error = "the case in " + folder + " cannot be loaded" + joined_messages(handle->messages);
+            discard(*handle);
+            return VC_ERR_INTERNAL;
+        }
+        go_to_step(reader, 0, true);
+        take_snapshot(*handle, reader);
+    } catch (...) {
+        discard(*handle);
+        throw;
     }
-    go_to_step(reader, 0, true);
-    take_snapshot(*handle, reader);
     *out = handle;
     return VC_OK;
 }
@@ -172,12 +185,7 @@ VC_API const char *vc_open_error(void)
 VC_API int vc_close(vc_case *handle)
 {
     return with_case(handle, [](vc_case &c, ReaderState &) {
-        c.open = false;
-        set_message_target(nullptr);
-        // The reader lets go of the case's tables.
-        begin_new_load();
-        c = vc_case{};
-        c.open = false;
+        discard(c);
         return VC_OK;
     });
 }

@@ -77,9 +77,7 @@ VC_API int vc_part_count(vc_case *handle, int *count)
 VC_API int vc_part(vc_case *handle, int part, vc_part_info *info)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_pointer(c, info, "info"))
-            return code;
-        if (int code = check_part(c, reader, part))
+        if (int code = check_part_query(c, reader, info, "info", part))
             return code;
         const PartRecord &record = record_of(reader, part);
         const bool surface = part <= surface_part_count();
@@ -97,12 +95,10 @@ VC_API int vc_part(vc_case *handle, int part, vc_part_info *info)
 VC_API int vc_part_source(vc_case *handle, int part, int variable, int *source)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_pointer(c, source, "source"))
+        if (int code = check_part_query(c, reader, source, "source", part))
             return code;
-        if (int code = check_part(c, reader, part))
+        if (int code = check_variable_number(c, variable))
             return code;
-        if (variable < 1 || variable > static_cast<int>(c.variable_names.size()))
-            return fail(c, VC_ERR_RANGE, "no variable " + std::to_string(variable));
         const int v = variable - 1;
         if (v >= c.per_part_variables) {
             *source = VC_SOURCE_NONE;
@@ -121,9 +117,7 @@ VC_API int vc_part_source(vc_case *handle, int part, int variable, int *source)
 VC_API int vc_part_triangles(vc_case *handle, int part, int *triangles, int capacity)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_pointer(c, triangles, "triangles"))
-            return code;
-        if (int code = check_part(c, reader, part))
+        if (int code = check_part_query(c, reader, triangles, "triangles", part))
             return code;
         const PartRecord &record = record_of(reader, part);
         const long long needed = part <= surface_part_count() ? 3LL * std::max(0, record.number_of_elements) : 0;
@@ -138,9 +132,7 @@ VC_API int vc_part_triangles(vc_case *handle, int part, int *triangles, int capa
 VC_API int vc_part_node_numbers(vc_case *handle, int part, int *numbers, int capacity)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_pointer(c, numbers, "numbers"))
-            return code;
-        if (int code = check_part(c, reader, part))
+        if (int code = check_part_query(c, reader, numbers, "numbers", part))
             return code;
         const PartRecord &record = record_of(reader, part);
         const std::vector<int> nodes = compact_nodes(reader, record);
@@ -163,11 +155,7 @@ VC_API int vc_part_node_numbers(vc_case *handle, int part, int *numbers, int cap
 VC_API int vc_part_points(vc_case *handle, int part, int step, float *xyz, int capacity)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_pointer(c, xyz, "xyz"))
-            return code;
-        if (int code = check_part(c, reader, part))
-            return code;
-        if (int code = check_step(c, reader, step))
+        if (int code = check_part_query(c, reader, xyz, "xyz", part, step))
             return code;
         if (int code = check_capacity(c, 3LL * compact_point_count(reader, record_of(reader, part)), capacity))
             return code;

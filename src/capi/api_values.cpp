@@ -16,11 +16,8 @@ constexpr int rigid_body_value_count = 14;
 // else the error recorded.
 int check_variable(vc_case &c, int variable, bool constant)
 {
-    const int count = static_cast<int>(c.variable_names.size());
-    if (variable < 1 || variable > count)
-        return fail(c, VC_ERR_RANGE,
-                    "variable " + std::to_string(variable) + " out of range: the case has variables 1 to " +
-                        std::to_string(count));
+    if (int code = check_variable_number(c, variable))
+        return code;
     const bool is_constant = variable > c.per_part_variables;
     if (is_constant == constant)
         return VC_OK;
@@ -47,11 +44,7 @@ VC_API int vc_rigid_body_exists(vc_case *handle, int *exists)
 VC_API int vc_rigid_body(vc_case *handle, int part, int step, float values[14])
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_pointer(c, values, "values"))
-            return code;
-        if (int code = check_part(c, reader, part))
-            return code;
-        if (int code = check_step(c, reader, step))
+        if (int code = check_part_query(c, reader, values, "values", part, step))
             return code;
         go_to_step(reader, step, false);
         float answer[rigid_body_value_count];
@@ -79,9 +72,8 @@ VC_API int vc_variable_count(vc_case *handle, int *count)
 VC_API int vc_variable(vc_case *handle, int variable, const char **name, int *is_constant)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &) {
-        const int count = static_cast<int>(c.variable_names.size());
-        if (variable < 1 || variable > count)
-            return fail(c, VC_ERR_RANGE, "no variable " + std::to_string(variable));
+        if (int code = check_variable_number(c, variable))
+            return code;
         if (name)
             *name = c.variable_names[static_cast<std::size_t>(variable - 1)].c_str();
         if (is_constant)
@@ -93,11 +85,7 @@ VC_API int vc_variable(vc_case *handle, int variable, const char **name, int *is
 VC_API int vc_part_values(vc_case *handle, int part, int step, int variable, float *values, int capacity)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_pointer(c, values, "values"))
-            return code;
-        if (int code = check_part(c, reader, part))
-            return code;
-        if (int code = check_step(c, reader, step))
+        if (int code = check_part_query(c, reader, values, "values", part, step))
             return code;
         if (int code = check_variable(c, variable, false))
             return code;

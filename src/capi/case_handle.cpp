@@ -106,3 +106,23 @@ int check_capacity(vc_case &handle, long long needed, int capacity)
     return fail(handle, VC_ERR_SIZE,
                 "array too small: " + std::to_string(needed) + " elements needed, capacity " + std::to_string(capacity));
 }
+
+int check_variable_number(vc_case &handle, int variable)
+{
+    const int count = static_cast<int>(handle.variable_names.size());
+    if (variable >= 1 && variable <= count)
+        return VC_OK;
+    return fail(handle, VC_ERR_RANGE,
+                "variable " + std::to_string(variable) + " out of range: the case has variables 1 to " +
+                    std::to_string(count));
+}
+
+int check_part_query(vc_case &handle, const ReaderState &reader, const void *out, const char *what, int part,
+                     int step)
+{
+    if (int code = check_pointer(handle, out, what))
+        return code;
+    if (int code = check_part(handle, reader, part))
+        return code;
+    return step == no_step ? VC_OK : check_step(handle, reader, step);
+}

@@ -75,6 +75,13 @@ int check_pointer(vc_case &handle, const void *pointer, const char *what);
 int check_part(vc_case &handle, const ReaderState &reader, int part);
 int check_step(vc_case &handle, const ReaderState &reader, int step);
 int check_capacity(vc_case &handle, long long needed, int capacity);
+int check_variable_number(vc_case &handle, int variable);
+
+// The checks of a query on a part: `out` (named `what`) not NULL, the part
+// listed and, unless step is no_step, the step on the time line.
+constexpr int no_step = -1000000;
+int check_part_query(vc_case &handle, const ReaderState &reader, const void *out, const char *what, int part,
+                     int step = no_step);
 
 // Adds a new handle to the registry and returns it.
 vc_case *register_case(std::unique_ptr<vc_case> handle);
