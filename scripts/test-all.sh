@@ -43,7 +43,7 @@ PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 python3
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64)
 # The Python commands and the ParaView plugin tests (Debian's ParaView brings VTK's Python
 # modules to python3; Open MPI runs the two-rank pvbatch test).
-PACKAGES+=(python3-numpy python3-matplotlib python3-pytest paraview python3-paraview openmpi-bin)
+PACKAGES+=(python3-matplotlib paraview python3-paraview openmpi-bin)
 
 install_missing_packages() {
     if ! command -v dpkg-query >/dev/null 2>&1; then
