@@ -1,10 +1,15 @@
-// How to run: python3 bench/make_engine_case.py /tmp/bench_case && build-X/geometry_bench /tmp/bench_case
+// How to run:
+//   python3 bench/make_engine_case.py /tmp/bench_case
+//   python3 bench/make_engine_case.py /tmp/bench_interleaved --interleaved
+//   build-X/geometry_bench /tmp/bench_case /tmp/bench_interleaved
 //
 // Geometry benchmark on an engine case: peak memory and time of the first
 // build of the part table against a plain fgets + strtod/strtol parse of the
 // same surface file, the time to build a new step (host copies excluded), and
 // the time to copy one part's coordinates to the host against a memcpy of the
-// same bytes.
+// same bytes. A second case folder, given, is loaded after the first and its
+// copy measured too: a case whose regions are interleaved in the vertex
+// numbering, so that a part's vertices are scattered over the surface file.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,8 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "core/reader_state.h"
 #include "geometry/part_table.h"
-#include "interface/reader_state.h"
+#include "interface/default_reader.h"
 #include "userd_api.h"
 
 namespace {
@@ -83,27 +89,63 @@ double plain_parse(const std::string &path, bool integer_triangles = false)
     return elapsed;
 }
 
+// Loads the case in `folder` and builds its parts for step 0. True on success.
+bool load_and_build(std::string folder)
+{
+    std::string inputs = "inputs.in";
+    std::string none;
+    if (USERD_set_filenames(inputs.data(), none.data(), folder.data(), 0) != Z_OK) {
+        std::fprintf(stderr, "cannot load %s\n", folder.c_str());
+        return false;
+    }
+    USERD_set_time_set_and_step(1, 0);
+    return true;
+}
+
+// Times the copy of the first part's coordinates to the host (best of 20)
+// against a memcpy of the same bytes, and prints both and their ratio.
+void measure_copy(ReaderState &state, const char *label)
+{
+    const PartRecord &part = state.part_table.at(0);
+    const std::size_t n = static_cast<std::size_t>(part.number_of_nodes) + 1;
+    std::vector<float> host[3], source[3];
+    float *arrays[3];
+    for (int c = 0; c < 3; ++c) {
+        host[c].assign(n, 1.0f);
+        source[c].assign(n, 2.0f);
+        arrays[c] = host[c].data();
+    }
+    double copy = 1e9, plain_copy = 1e9;
+    for (int r = 0; r < 20; ++r) {
+        auto t = Clock::now();
+        copy_part_coords(state, part, arrays);
+        copy = std::min(copy, seconds_since(t));
+        t = Clock::now();
+        for (int c = 0; c < 3; ++c)
+            std::memcpy(arrays[c] + 1, source[c].data() + 1, (n - 1) * sizeof(float));
+        plain_copy = std::min(plain_copy, seconds_since(t));
+    }
+    std::printf("coordinates of part 1 (%s, %d nodes) to the host, %s: %.3f ms; memcpy of the same bytes: %.3f ms; "
+                "ratio %.2f (target <= 2)\n",
+                part.name.c_str(), part.number_of_nodes, label, 1e3 * copy, 1e3 * plain_copy, copy / plain_copy);
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: geometry_bench CASE_FOLDER\n");
+        std::fprintf(stderr, "usage: geometry_bench CASE_FOLDER [INTERLEAVED_CASE_FOLDER]\n");
         return 2;
     }
-    std::string folder = argv[1];
-    std::string inputs = "inputs.in";
-    std::string none;
-    if (USERD_set_filenames(inputs.data(), none.data(), folder.data(), 0) != Z_OK) {
-        std::fprintf(stderr, "cannot load %s\n", folder.c_str());
+    if (!load_and_build(argv[1]))
         return 1;
-    }
+    ReaderState &state = default_reader();
     const std::string surface = state.dataset_files.at(0);
     plain_parse(surface);  // both runs find the file in the page cache
 
-    USERD_set_time_set_and_step(1, 0);
     auto start = Clock::now();
-    int built = reload_all_parts();
+    int built = reload_all_parts(state);
     double build = seconds_since(start);
     double peak = peak_memory_mb();
     if (built != 1) {
@@ -117,7 +159,7 @@ int main(int argc, char **argv)
         state.geometry_pending = 1;
         state.built_step = -1;
         start = Clock::now();
-        reload_all_parts();
+        reload_all_parts(state);
         build = std::min(build, seconds_since(start));
     }
     double plain = 1e9, strict = 1e9;
@@ -132,33 +174,11 @@ int main(int argc, char **argv)
     for (int s = 1; s < steps; ++s) {
         USERD_set_time_set_and_step(1, s);
         auto t = Clock::now();
-        reload_all_parts();
+        reload_all_parts(state);
         double one = seconds_since(t);
         step_total += one;
         step_worst = std::max(step_worst, one);
     }
-
-    // One part's coordinates to the host, against a memcpy of the same bytes.
-    const PartRecord &part = state.part_table.at(0);
-    const std::size_t n = static_cast<std::size_t>(part.number_of_nodes) + 1;
-    std::vector<float> host[3], source[3];
-    float *arrays[3];
-    for (int c = 0; c < 3; ++c) {
-        host[c].assign(n, 1.0f);
-        source[c].assign(n, 2.0f);
-        arrays[c] = host[c].data();
-    }
-    double copy = 1e9, plain_copy = 1e9;
-    for (int r = 0; r < 20; ++r) {
-        auto t = Clock::now();
-        copy_part_coords(part, arrays);
-        copy = std::min(copy, seconds_since(t));
-        t = Clock::now();
-        for (int c = 0; c < 3; ++c)
-            std::memcpy(arrays[c] + 1, source[c].data() + 1, (n - 1) * sizeof(float));
-        plain_copy = std::min(plain_copy, seconds_since(t));
-    }
-    copy_part_coords(part, arrays);
 
     std::printf("case: %d parts, %d vertices, %d steps\n", state.Numparts_available, state.surface_vertex_count,
                 state.Num_time_steps);
@@ -170,8 +190,12 @@ int main(int argc, char **argv)
                 strict, first_build / strict, build / strict);
     std::printf("new step build: mean %.3f ms, worst %.3f ms over %d steps (target <= 5 ms)\n",
                 1e3 * step_total / (steps - 1), 1e3 * step_worst, steps - 1);
-    std::printf("coordinates of part 1 (%s) to the host: %.3f ms; memcpy of the same bytes: %.3f ms; ratio %.2f "
-                "(target <= 2)\n",
-                part.name.c_str(), 1e3 * copy, 1e3 * plain_copy, copy / plain_copy);
+    measure_copy(state, "vertices in runs");
+    if (argc > 2) {
+        if (!load_and_build(argv[2]) || reload_all_parts(state) != 1)
+            return 1;
+        std::printf("second case: %d parts, %d vertices\n", state.Numparts_available, state.surface_vertex_count);
+        measure_copy(state, "vertices scattered");
+    }
     return 0;
 }

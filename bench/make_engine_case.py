@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Writes an engine case of any size for the geometry benchmark.
 
-Usage: make_engine_case.py FOLDER [--regions N] [--vertices N] [--triangles N]
+Usage: make_engine_case.py FOLDER [--regions N] [--vertices N] [--triangles N] [--interleaved]
 
 The surface is a cylinder wall of a structured grid of vertices; its cells
-are split into regions as contiguous rectangular patches. Region 1 is the
+are split into regions as contiguous rectangular patches. The vertices are
+numbered row by row, so each region's vertices lie in a few long runs of the
+numbering; with --interleaved they are renumbered in a shuffled order (fixed
+seed), as a mesh exported region by region and then renumbered gives: every
+region's vertices are then scattered over the whole numbering. Region 1 is the
 "Liner", region 2 the piston, 3 and 4 the intake and exhaust valves, the
 rest plain walls. The case runs in crank degrees from 0 to 720 with both
 valve lift files, so every step has engine motion to compute.
@@ -12,6 +16,7 @@ valve lift files, so every step has engine motion to compute.
 import argparse
 import math
 import os
+import random
 import sys
 
 
@@ -23,10 +28,22 @@ def patch_layout(regions):
     return across, regions // across
 
 
-def write_surface(path, regions, vertices, triangles):
+def vertex_numbering(count, interleaved):
+    """number[i]: the 1-based number written for grid vertex i."""
+    number = list(range(1, count + 1))
+    if interleaved:
+        random.Random(8).shuffle(number)
+    return number
+
+
+def write_surface(path, regions, vertices, triangles, interleaved):
     around = max(3, int(math.isqrt(vertices)))
     rows = max(2, vertices // around)
     nv = around * rows
+    number = vertex_numbering(nv, interleaved)
+    grid_vertex = [0] * nv  # grid_vertex[k - 1]: the grid vertex numbered k
+    for i, k in enumerate(number):
+        grid_vertex[k - 1] = i
     available = 2 * around * (rows - 1)
     nt = min(triangles, available)
     across, along = patch_layout(regions)
@@ -34,13 +51,11 @@ def write_surface(path, regions, vertices, triangles):
     with open(path, "w", newline="\n") as out:
         out.write("0 %d %d\n" % (nv, nt))
         chunk = []
-        n = 0
-        for j in range(rows):
+        for n in range(1, nv + 1):
+            j, i = divmod(grid_vertex[n - 1], around)
             z = bottom + height * j / (rows - 1)
-            for i in range(around):
-                a = 2.0 * math.pi * i / around
-                n += 1
-                chunk.append("%d %.7f %.7f %.7f\n" % (n, radius * math.cos(a), radius * math.sin(a), z))
+            a = 2.0 * math.pi * i / around
+            chunk.append("%d %.7f %.7f %.7f\n" % (n, radius * math.cos(a), radius * math.sin(a), z))
             if len(chunk) > 100000:
                 out.write("".join(chunk))
                 chunk = []
@@ -51,10 +66,10 @@ def write_surface(path, regions, vertices, triangles):
             pj = j * along // (rows - 1)
             for i in range(around):
                 region = pj * across + i * across // around + 1
-                a = j * around + i + 1
-                b = j * around + (i + 1) % around + 1
-                c = a + around
-                d = b + around
+                a = number[j * around + i]
+                b = number[j * around + (i + 1) % around]
+                c = number[(j + 1) * around + i]
+                d = number[(j + 1) * around + (i + 1) % around]
                 for tri in ((a, b, d), (a, d, c)):
                     if written == nt:
                         break
@@ -98,11 +113,14 @@ def main():
     parser.add_argument("--regions", type=int, default=100)
     parser.add_argument("--vertices", type=int, default=1000000)
     parser.add_argument("--triangles", type=int, default=2000000)
+    parser.add_argument("--interleaved", action="store_true",
+                        help="scatter every region's vertices over the vertex numbering")
     args = parser.parse_args()
     if args.regions < 4:
         sys.exit("at least 4 regions: liner, piston and two valves")
     os.makedirs(args.folder, exist_ok=True)
-    nv, nt = write_surface(os.path.join(args.folder, "surface.dat"), args.regions, args.vertices, args.triangles)
+    nv, nt = write_surface(os.path.join(args.folder, "surface.dat"), args.regions, args.vertices, args.triangles,
+                           args.interleaved)
     write_text(args.folder, "inputs.in", "Vortimar engine case for the geometry benchmark\nsurface.dat surface file\n"
                "1 crank_flag\n0 start\n720 end\n")
     write_text(args.folder, "engine.in", "Engine data\n# value key\n0.0825 bore\n0.0885 stroke\n0.14 conrod\n2000 rpm\n")
@@ -111,7 +129,8 @@ def main():
     write_text(args.folder, "exhaust_lift.in", "Exhaust valve lift\ndirection 0 0 -1\nangle lift (crank)\n"
                "0 0\n130 0\n260 0.008\n380 0\n720 0\n")
     write_deck(args.folder, args.regions)
-    print("%s: %d regions, %d vertices, %d triangles" % (args.folder, args.regions, nv, nt))
+    print("%s: %d regions, %d vertices, %d triangles%s"
+          % (args.folder, args.regions, nv, nt, ", regions interleaved" if args.interleaved else ""))
 
 
 if __name__ == "__main__":

@@ -2,13 +2,14 @@
 # Builds the reader library three ways and runs every test of each build:
 #   linux  Release build in build/          (build/libuserd-vortimar_input.so)
 #   asan   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+#   tsan   ThreadSanitizer build in build-tsan/ (readers on several threads)
 #   win    64-bit Windows cross build in build-win/, tests run under Wine
 #
-#   scripts/test-all.sh [linux] [asan] [win]     (no argument: all three)
+#   scripts/test-all.sh [linux] [asan] [tsan] [win]     (no argument: all four)
 #
 # Run as root on a Debian machine, it first installs the packages it needs
 # that are missing. The build folders can be moved with the environment
-# variables BUILD_DIR, ASAN_BUILD_DIR and WIN_BUILD_DIR (relative to the
+# variables BUILD_DIR, ASAN_BUILD_DIR, TSAN_BUILD_DIR and WIN_BUILD_DIR (relative to the
 # repository root, or absolute).
 #
 # The last line is "N passed, M failed": the sums of ctest's counts over the
@@ -22,15 +23,16 @@ cd "$ROOT"
 JOBS=${JOBS:-2}
 BUILD_DIR=${BUILD_DIR:-build}
 ASAN_BUILD_DIR=${ASAN_BUILD_DIR:-build-asan}
+TSAN_BUILD_DIR=${TSAN_BUILD_DIR:-build-tsan}
 WIN_BUILD_DIR=${WIN_BUILD_DIR:-build-win}
 
 if [ $# -eq 0 ]; then
-    set -- linux asan win
+    set -- linux asan tsan win
 fi
 for which in "$@"; do
     case "$which" in
-        linux | asan | win) ;;
-        *) echo "usage: $0 [linux] [asan] [win]" >&2; exit 2 ;;
+        linux | asan | tsan | win) ;;
+        *) echo "usage: $0 [linux] [asan] [tsan] [win]" >&2; exit 2 ;;
     esac
 done
 
@@ -45,32 +47,9 @@ PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 python3
 # modules to python3; Open MPI runs the two-rank pvbatch test).
 PACKAGES+=(python3-matplotlib paraview python3-paraview openmpi-bin)
 
-install_missing_packages() {
-    if ! command -v dpkg-query >/dev/null 2>&1; then
-        echo "test-all: not a Debian system; skipping the package check"
-        return 0
-    fi
-    local missing=() pkg
-    for pkg in "${PACKAGES[@]}"; do
-        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
-            missing+=("$pkg")
-        fi
-    done
-    if [ ${#missing[@]} -eq 0 ]; then
-        return 0
-    fi
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "test-all: missing packages (run as root to install them): ${missing[*]}" >&2
-        return 0
-    fi
-    echo "test-all: installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update || { echo "test-all: apt-get update failed" >&2; return 1; }
-    apt-get install -y --no-install-recommends "${missing[@]}" ||
-        { echo "test-all: apt-get install failed" >&2; return 1; }
-}
-
-install_missing_packages || exit 1
+# shellcheck source=scripts/packages.sh
+source "$ROOT/scripts/packages.sh"
+install_missing_packages test-all "${PACKAGES[@]}" || exit 1
 
 # ---- Wine ---------------------------------------------------------------------
 # The 64-bit loader directly where it exists (the 'wine' wrapper asks for the
@@ -191,6 +170,10 @@ for which in "$@"; do
             export ASAN_OPTIONS=detect_leaks=1
             export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
             build_and_test asan "$ASAN_BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREADER_SANITIZE=ON
+            ;;
+        tsan)
+            export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+            build_and_test tsan "$TSAN_BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREADER_SANITIZE=thread
             ;;
         win)
             if prepare_wine; then

@@ -3,15 +3,7 @@
 // a plain, diff-able transcript. It lets a user check a case without the host
 // application, and it is the engine of the golden tests.
 //
-//   vortimar-inspect [options] LIBRARY CASE_FOLDER/inputs.in
-//
-// Options:
-//   --liner            hand the "Moving Liner" toggle over as on
-//   --console MODE     "Console Output" choice: normal (default), verbose, debug
-//   --steps LIST       steps to show: "all", or indexes such as 0,90,180
-//   --no-nodes         leave out coordinates, node ids and connectivity
-//   --preload PATH     load another case (PATH is its inputs.in) and build its
-//                      parts first: the transcript must be that of a fresh load
+//   vortimar-inspect [options] LIBRARY CASE      (see --help, inspect_options.cpp)
 //
 // Paths in the transcript are printed with '/' as separator on every platform.
 #include <cstdarg>
@@ -21,12 +13,8 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
-
+#include "inspect_options.h"
+#include "library_loader.h"
 #include "userd_api.h"
 
 namespace {
@@ -37,47 +25,7 @@ const char null_device[] = "NUL";
 const char null_device[] = "/dev/null";
 #endif
 
-// ---- Loading the library -------------------------------------------------
-
-struct Library {
-#if defined(_WIN32)
-    HMODULE handle = nullptr;
-#else
-    void *handle = nullptr;
-#endif
-    std::vector<std::string> missing;
-
-    void *symbol(const char *name)
-    {
-#if defined(_WIN32)
-        void *p = reinterpret_cast<void *>(GetProcAddress(handle, name));
-#else
-        void *p = dlsym(handle, name);
-#endif
-        if (!p)
-            missing.push_back(name);
-        return p;
-    }
-};
-
-bool open_library(Library &lib, const std::string &path, std::string &error)
-{
-#if defined(_WIN32)
-    lib.handle = LoadLibraryA(path.c_str());
-    if (!lib.handle) {
-        error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
-        return false;
-    }
-#else
-    lib.handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!lib.handle) {
-        const char *why = dlerror();
-        error = why ? why : ("cannot load " + path);
-        return false;
-    }
-#endif
-    return true;
-}
+// ---- The reader's entry points ----------------------------------------------
 
 // The entry points the tool calls, resolved by name.
 struct Reader {
@@ -225,91 +173,6 @@ std::string shown(const char *text, std::size_t size)
     return s;
 }
 
-// ---- Options ---------------------------------------------------------------
-
-struct Options {
-    std::string library;
-    std::string inputs;
-    int liner = 0;
-    int console = 0;
-    std::string steps = "";
-    bool nodes = true;
-    std::string preload;
-};
-
-void usage()
-{
-    std::fprintf(stderr,
-                 "usage: vortimar-inspect [--liner] [--console normal|verbose|debug] [--steps all|i,j,...]\n"
-                 "                        [--no-nodes] [--preload OTHER/inputs.in] LIBRARY CASE_FOLDER/inputs.in\n");
-}
-
-bool parse_options(int argc, char **argv, Options &o)
-{
-    std::vector<std::string> positional;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--liner") {
-            o.liner = 1;
-        } else if (a == "--no-nodes") {
-            o.nodes = false;
-        } else if (a == "--console" && i + 1 < argc) {
-            std::string m = argv[++i];
-            if (m == "normal")
-                o.console = 0;
-            else if (m == "verbose")
-                o.console = 1;
-            else if (m == "debug")
-                o.console = 2;
-            else
-                o.console = std::atoi(m.c_str());
-        } else if (a == "--steps" && i + 1 < argc) {
-            o.steps = argv[++i];
-        } else if (a == "--preload" && i + 1 < argc) {
-            o.preload = argv[++i];
-        } else if (!a.empty() && a[0] == '-') {
-            return false;
-        } else {
-            positional.push_back(a);
-        }
-    }
-    if (positional.size() != 2)
-        return false;
-    o.library = positional[0];
-    o.inputs = positional[1];
-    return true;
-}
-
-// The steps to show: all of them for short time lines, else nine spread
-// over the run, or the user's list.
-std::vector<int> chosen_steps(const std::string &wanted, int count)
-{
-    std::vector<int> steps;
-    if (count < 1)
-        count = 1;
-    if (wanted == "all" || (wanted.empty() && count <= 12)) {
-        for (int i = 0; i < count; ++i)
-            steps.push_back(i);
-    } else if (wanted.empty()) {
-        for (int k = 0; k <= 8; ++k) {
-            int s = static_cast<int>((static_cast<long long>(count - 1) * k) / 8);
-            if (steps.empty() || steps.back() != s)
-                steps.push_back(s);
-        }
-    } else {
-        const char *p = wanted.c_str();
-        while (*p) {
-            char *end = nullptr;
-            long v = std::strtol(p, &end, 10);
-            if (end == p)
-                break;
-            steps.push_back(static_cast<int>(v));
-            p = *end == ',' ? end + 1 : end;
-        }
-    }
-    return steps;
-}
-
 // ---- The host's order --------------------------------------------------------
 
 struct PartInfo {
@@ -382,17 +245,11 @@ void apply_dialog_choices(Reader &r, const Options &o)
     out("dialog choices: liner %d console %d\n", o.liner, o.console);
 }
 
-bool load_case(Reader &r, const std::string &path)
+// Hands the case to the reader; true when the reader accepted it.
+bool load_case(Reader &r, const CaseLocation &where)
 {
-    std::string folder = ".";
-    std::string file = path;
-    std::size_t cut = path.find_last_of("/\\");
-    if (cut != std::string::npos) {
-        folder = path.substr(0, cut);
-        file = path.substr(cut + 1);
-        if (folder.empty())
-            folder = "/";
-    }
+    const std::string &folder = where.folder;
+    const std::string &file = where.file;
     std::vector<char> f1(file.begin(), file.end());
     f1.push_back('\0');
     std::vector<char> f2(1, '\0');
@@ -624,59 +481,97 @@ void show_step(Reader &r, int step, const std::vector<PartInfo> &parts, const st
         out("  constants:%s\n", constants.c_str());
 }
 
-}  // namespace
-
-int main(int argc, char **argv)
+// Resolves every entry point. Returns "" or one line saying what the
+// library lacks.
+std::string resolve_reader(Library &lib, Reader &r, const std::string &path)
 {
-    Options o;
-    if (!parse_options(argc, argv, o)) {
-        usage();
-        return 2;
-    }
-    Library lib;
-    std::string error;
-    if (!open_library(lib, o.library, error)) {
-        std::fprintf(stderr, "vortimar-inspect: %s\n", error.c_str());
-        return 1;
-    }
-    Reader r{};
     resolve_all(lib, r);
-    if (!lib.missing.empty()) {
-        for (const std::string &name : lib.missing)
-            std::fprintf(stderr, "vortimar-inspect: the library does not export %s\n", name.c_str());
-        return 1;
-    }
-    // The transcript and the reader's diagnostic lines interleave in order.
-    // Both streams unbuffered: the Windows C runtime buffers standard error
-    // when it is not a console.
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    std::setvbuf(stderr, nullptr, _IONBF, 0);
+    if (lib.missing.empty())
+        return "";
+    if (lib.found == 0)
+        return path + ": not a reader library: it does not export the reader's USERD_ entry points";
+    std::string names;
+    for (const std::string &name : lib.missing)
+        names += (names.empty() ? "" : ", ") + name;
+    return path + ": a reader library that does not export " + names;
+}
 
-    show_reader(r);
-    if (!o.preload.empty()) {
-        // Another case, loaded and built before the dialog choices are
-        // handed over (so it prints nothing), its transcript thrown away.
-        std::FILE *sink = std::fopen(null_device, "w");
-        transcript = sink;
-        load_case(r, o.preload);
-        r.set_time_set_and_step(1, 1);
-        r.get_node_label_status();
-        show_parts(r);
-        show_variables(r);
-        transcript = nullptr;
-        if (sink)
-            std::fclose(sink);
+// Loads and resolves the library; prints why on failure. True on success.
+bool load_reader(Library &lib, Reader &r, const std::string &path)
+{
+    std::string error = open_library(lib, path);
+    if (error.empty())
+        error = resolve_reader(lib, r, path);
+    if (error.empty())
+        return true;
+    std::fprintf(stderr, "vortimar-inspect: %s\n", error.c_str());
+    return false;
+}
+
+// --version: the tool's version, and the release the library reports.
+int show_version(const Options &o, const char *tool)
+{
+    std::printf("vortimar-inspect %s\n", TOOL_VERSION);
+    const std::string path = o.library.empty() ? library_beside(tool) : o.library;
+    Library lib;
+    Reader r{};
+    if (!load_reader(lib, r, path))
+        return 1;
+    char release[Z_MAX_USERD_NAME + 1] = {0};
+    char version[Z_MAX_USERD_NAME + 1] = {0};
+    r.get_reader_release(release);
+    r.get_reader_version(version);
+    std::printf("library %s: release \"%s\", reader interface %s\n", path.c_str(),
+                shown(release, Z_MAX_USERD_NAME).c_str(), shown(version, Z_MAX_USERD_NAME).c_str());
+    return 0;
+}
+
+// The cases named on the command line, checked unless --unchecked. Returns
+// false (after saying why) when one of them is not a case.
+bool locate_cases(const Options &o, CaseLocation &main_case, CaseLocation &preload)
+{
+    if (o.unchecked) {
+        main_case = split_case_path(o.case_path);
+        preload = split_case_path(o.preload);
+        return true;
     }
-    apply_dialog_choices(r, o);
-    bool loaded = load_case(r, o.inputs);
-    int steps = show_time_set(r);
+    std::string error = locate_case(o.case_path, main_case);
+    if (error.empty() && !o.preload.empty())
+        error = locate_case(o.preload, preload);
+    if (error.empty())
+        return true;
+    std::fprintf(stderr, "vortimar-inspect: %s\n", error.c_str());
+    return false;
+}
+
+// Loads another case and builds its parts and variables, before the dialog
+// choices are handed over (so the reader prints nothing), its transcript
+// thrown away.
+void preload_case(Reader &r, const CaseLocation &where)
+{
+    std::FILE *sink = std::fopen(null_device, "w");
+    transcript = sink;
+    load_case(r, where);
+    r.set_time_set_and_step(1, 1);
+    r.get_node_label_status();
+    show_parts(r);
+    show_variables(r);
+    transcript = nullptr;
+    if (sink)
+        std::fclose(sink);
+}
+
+// What the host asks once a case is loaded: labels, files, parts, sizes and
+// variables. Fills `parts` and `vars`; returns the rigid-body existence answer.
+int show_case_overview(Reader &r, std::vector<PartInfo> &parts, std::vector<VariableInfo> &vars)
+{
     r.set_time_set_and_step(1, 0);
     out("changing geometry: %d\n", r.get_changing_geometry_status());
     int node_labels = r.get_node_label_status();
     int element_labels = r.get_element_label_status();
     out("node labels: %d element labels: %d\n", node_labels, element_labels);
     show_files(r);
-    std::vector<PartInfo> parts = show_parts(r);
+    parts = show_parts(r);
     out("ghosts: %d\n", r.get_ghosts_in_model_flag());
     float extents[6] = {0, 0, 0, 0, 0, 0};
     int max_nodes = -7;
@@ -686,16 +581,15 @@ int main(int argc, char **argv)
     int *max_ijk[1] = {max_ijk_row};
     out("maximum sizes: result %d\n", r.get_maxsize_info(&max_nodes, max_elements, max_ijk));
     out("model extents: result %d\n", r.get_model_extents(extents));
-    std::vector<VariableInfo> vars = show_variables(r);
+    vars = show_variables(r);
     int rigid = r.rigidbody_existence();
     out("rigid body values: %d\n", rigid);
+    return rigid;
+}
 
-    std::vector<int> shown_steps = chosen_steps(o.steps, steps);
-    bool first = true;
-    for (int step : shown_steps) {
-        show_step(r, step, parts, vars, o, first, rigid);
-        first = false;
-    }
+// What the host asks when it is done with the case's steps, then the end.
+void show_closing(Reader &r, const std::vector<PartInfo> &parts, bool loaded)
+{
     for (std::size_t i = 0; i < parts.size(); ++i) {
         int border_counts[Z_MAXTYPE] = {0};
         out("border availability of part %zu: result %d\n", i + 1,
@@ -708,5 +602,63 @@ int main(int argc, char **argv)
     out("backup: result %d\n", r.bkup(nullptr, Z_SAVE_ARCHIVE));
     out("load %s\n", loaded ? "succeeded" : "failed");
     r.exit_routine();
+}
+
+// Drives the reader through the case in the host's order. Returns the exit
+// status: 0, or 2 when the step list does not fit the case's time line.
+int run(Reader &r, const Options &o, const CaseLocation &main_case, const CaseLocation &preload)
+{
+    show_reader(r);
+    if (!o.preload.empty())
+        preload_case(r, preload);
+    apply_dialog_choices(r, o);
+    bool loaded = load_case(r, main_case);
+    int steps = show_time_set(r);
+    const std::string wrong_steps = check_steps_in_range(o, steps);
+    if (!wrong_steps.empty()) {
+        std::fprintf(stderr, "vortimar-inspect: %s\n", wrong_steps.c_str());
+        r.exit_routine();
+        return 2;
+    }
+    std::vector<PartInfo> parts;
+    std::vector<VariableInfo> vars;
+    const int rigid = show_case_overview(r, parts, vars);
+    bool first = true;
+    for (int step : chosen_steps(o, steps)) {
+        show_step(r, step, parts, vars, o, first, rigid);
+        first = false;
+    }
+    show_closing(r, parts, loaded);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    Options o;
+    const std::string wrong = parse_options(argc, argv, o);
+    if (!wrong.empty()) {
+        std::fprintf(stderr, "vortimar-inspect: %s\n", wrong.c_str());
+        return 2;
+    }
+    if (o.request == Request::help) {
+        std::fputs(help_text(), stdout);
+        return 0;
+    }
+    if (o.request == Request::version)
+        return show_version(o, argv[0]);
+    CaseLocation main_case, preload;
+    if (!locate_cases(o, main_case, preload))
+        return 1;
+    Library lib;
+    Reader r{};
+    if (!load_reader(lib, r, o.library))
+        return 1;
+    // The transcript and the reader's diagnostic lines interleave in order.
+    // Both streams unbuffered: the Windows C runtime buffers standard error
+    // when it is not a console.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
+    return run(r, o, main_case, preload);
 }

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
 
 namespace {
 
@@ -54,9 +54,9 @@ float over(float numerator, double d)
 
 }  // namespace
 
-int get_euler_params(float reference_axes[3][3], float current_axes[3][3], float euler[4])
+int get_euler_params(ReaderState &state, float reference_axes[3][3], float current_axes[3][3], float euler[4])
 {
-    debug_print("get_euler_params\n");
+    debug_print(state, "get_euler_params\n");
     float (*A)[3] = reference_axes;
     float (*B)[3] = current_axes;
 
@@ -106,7 +106,7 @@ int get_euler_params(float reference_axes[3][3], float current_axes[3][3], float
     }
     e3 = root_of_quarter(2.0 * static_cast<double>(R[2][2]) + 1.0 - t);
     if (e3 == 0.0f) {
-        always_print("Error in computing Euler parameters\n");
+        always_print(state, "Error in computing Euler parameters\n");
         e0 = e1 = e2 = e3 = 0.0f;
         return 1;
     }
@@ -116,9 +116,9 @@ int get_euler_params(float reference_axes[3][3], float current_axes[3][3], float
     return 1;
 }
 
-int read_ar_motion_file(int region, const std::string &path)
+int read_ar_motion_file(ReaderState &state, int region, const std::string &path)
 {
-    debug_print("   read_ar_motion_file, '%s'\n", path.c_str());
+    debug_print(state, "   read_ar_motion_file, '%s'\n", path.c_str());
     if (region < 0 || static_cast<std::size_t>(region) >= state.motion_table.size())
         return -1;
     MotionRecord &motion = state.motion_table[static_cast<std::size_t>(region)];
@@ -134,7 +134,7 @@ int read_ar_motion_file(int region, const std::string &path)
 
     CaseFile file;
     char line[line_buffer_size] = "";
-    int opened = open_motion_table(file, path, line);
+    int opened = open_motion_table(state, file, path, line);
     if (opened == -1)
         return -1;
     bool header_ended = opened == 1;
@@ -149,8 +149,9 @@ int read_ar_motion_file(int region, const std::string &path)
         if (motion.arbitrary_steps.size() < capacity * values_per_step)
             motion.arbitrary_steps.resize(capacity * values_per_step, 0.0f);
 
-        // A line too long to be delivered gives the previous line again.
-        if (!read_line_or_end(file, line))
+        // The rows end at a line that is not delivered: the end of the
+        // file, or a line too long to be read.
+        if (read_next_line(file, line) != 1)
             break;
         std::vector<std::string_view> words = split_words(line, true);
         if (words.size() < 2)
@@ -161,21 +162,21 @@ int read_ar_motion_file(int region, const std::string &path)
                 reference_axes[k][0] = value_at(words, 4 + k);
                 reference_axes[k][1] = value_at(words, 7 + k);
             }
-            // The data row of this step follows; a file that ends here has
-            // no row for it.
-            if (!read_line_or_end(file, line))
+            // The data row of this step follows; without one (the file ends,
+            // or the line is too long to be read) the rows end here.
+            if (read_next_line(file, line) != 1)
                 break;
             words = split_words(line, true);
         }
 
-        state.time_values[n] = file_time_in_seconds(value_at(words, 0));
+        state.time_values[n] = file_time_in_seconds(state, value_at(words, 0));
         float *step = &motion.arbitrary_steps[n * values_per_step];
         for (std::size_t k = 0; k < 3; ++k) {
             step[k] = value_at(words, 1 + k);
             current_axes[0][k] = value_at(words, 4 + k);
             current_axes[1][k] = value_at(words, 7 + k);
         }
-        get_euler_params(reference_axes, current_axes, step + 3);
+        get_euler_params(state, reference_axes, current_axes, step + 3);
     }
 
     int rows = static_cast<int>(n);

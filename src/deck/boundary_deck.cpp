@@ -3,15 +3,16 @@
 // files, boundary value files; a value file that starts with "SPATIAL"
 // becomes a point part).
 #include <cstring>
-#include <exception>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
+#include "core/allocation.h"
+#include "core/diagnostics.h"
+#include "core/line_search.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ void keep_first_word(char *line)
 
 // A MOVING line of the current region. A motion for which the deck has no
 // region record is read past the same way but changes nothing.
-void read_motion(DeckCursor &c)
+void read_motion(ReaderState &state, DeckCursor &c)
 {
     MotionRecord scratch;
     bool recorded = has_record(c);
@@ -122,8 +123,8 @@ void read_motion(DeckCursor &c)
             motion.has_translation_velocity = true;
             for (float &v : motion.translation_velocity)
                 v = 0.0f;
-            if (recorded && read_motion_file(c.region, case_path(quoted_name(c.line))) == -1) {
-                always_print("Error reading motion file \n");
+            if (recorded && read_motion_file(state, c.region, case_path(state, quoted_name(c.line))) == -1) {
+                always_print(state, "Error reading motion file \n");
                 set_moving(0);
             }
         }
@@ -133,8 +134,8 @@ void read_motion(DeckCursor &c)
         set_moving(1);
         read_value_line(c);
         if (contains(c.line, "\"")) {
-            if (recorded && read_ar_motion_file(c.region, case_path(quoted_name(c.line))) == -1) {
-                always_print("Error reading motion file \n");
+            if (recorded && read_ar_motion_file(state, c.region, case_path(state, quoted_name(c.line))) == -1) {
+                always_print(state, "Error reading motion file \n");
                 set_moving(0);
             }
         } else {
@@ -152,9 +153,9 @@ void read_motion(DeckCursor &c)
 // files, and make a point part of it when it is a spatial value file. Its
 // first line (or the last line the spatial reader read) becomes the current
 // line.
-void enter_named_file(DeckCursor &c)
+void enter_named_file(ReaderState &state, DeckCursor &c)
 {
-    std::string path = case_path(quoted_name(c.line));
+    std::string path = case_path(state, quoted_name(c.line));
     state.Num_extra_files += 1;
     std::size_t slot = 3 + static_cast<std::size_t>(state.Num_extra_files);
     while (state.dataset_files.size() < static_cast<std::size_t>(state.Num_extra_files) + 5)
@@ -181,7 +182,7 @@ void enter_named_file(DeckCursor &c)
     // missing: no point part, and the time line as it was.
     int saved_steps = state.Num_time_steps;
     std::vector<float> saved_times = state.time_values;
-    if (read_spatial_file(file, c.line, state.Numparts_available - 1) == -1) {
+    if (read_spatial_file(state, file, c.line, state.Numparts_available - 1) == -1) {
         state.part_table.pop_back();
         state.motion_table.pop_back();
         state.Num_point_parts -= 1;
@@ -193,14 +194,9 @@ void enter_named_file(DeckCursor &c)
 
 // Reads the header up to the region count and makes the part and motion
 // tables. False when the count cannot be believed or the tables cannot be made.
-bool read_header(DeckCursor &c, const std::string &path)
+bool read_header(ReaderState &state, DeckCursor &c, const std::string &path)
 {
-    read_next_line(c.deck, c.line);
-    for (int i = 0; i < 4; ++i) {
-        read_next_line(c.deck, c.line);
-        if (c.line[0] == '#')
-            break;
-    }
+    skip_header(c.deck, c.line);
     read_next_line(c.deck, c.line);
     if (std::strlen(c.line) < 4)
         read_next_line(c.deck, c.line);
@@ -209,25 +205,28 @@ bool read_header(DeckCursor &c, const std::string &path)
     // Every region takes at least one byte of the deck, so a count beyond
     // the deck's size is no region count.
     if (count < 0 || static_cast<long long>(count) > case_file_size(c.deck)) {
-        always_print("Cannot allocate the part table for %d regions of %s\n", count, path.c_str());
+        always_print(state, "Cannot allocate the part table for %d regions of %s\n", count, path.c_str());
         return false;
     }
-    try {
-        state.part_table.assign(static_cast<std::size_t>(count), PartRecord());
-        state.motion_table.assign(static_cast<std::size_t>(count), MotionRecord());
-    } catch (const std::exception &) {  // no memory for them
-        state.part_table.clear();
-        state.motion_table.clear();
-        always_print("Cannot allocate the part table for %d regions of %s\n", count, path.c_str());
+    const bool made = allocated(
+        [&] {
+            state.part_table.assign(static_cast<std::size_t>(count), PartRecord());
+            state.motion_table.assign(static_cast<std::size_t>(count), MotionRecord());
+        },
+        [&] {
+            state.part_table.clear();
+            state.motion_table.clear();
+            always_print(state, "Cannot allocate the part table for %d regions of %s\n", count, path.c_str());
+        });
+    if (!made)
         return false;
-    }
     c.region_count = count;
     state.Numparts_available = count;
     return true;
 }
 
 // A region block begins: the name line follows, then the first body line.
-void start_region(DeckCursor &c)
+void start_region(ReaderState &state, DeckCursor &c)
 {
     c.region += 1;
     read_next_line(c.deck, c.line);
@@ -248,7 +247,7 @@ void start_region(DeckCursor &c)
 }
 
 // Keeps the first listing of every named file, in order, without gaps.
-void remove_repeated_files()
+void remove_repeated_files(ReaderState &state)
 {
     std::size_t first = 4;
     std::size_t end = first + static_cast<std::size_t>(state.Num_extra_files);
@@ -270,18 +269,18 @@ void remove_repeated_files()
 
 }  // namespace
 
-int read_boundary_deck()
+int read_boundary_deck(ReaderState &state)
 {
     if (state.dataset_files.size() < 5)
         state.dataset_files.resize(5);
     const std::string path = state.dataset_files[3];
-    debug_print("reading --> %s\n", path.c_str());
+    debug_print(state, "reading --> %s\n", path.c_str());
     DeckCursor c;
     if (!open_case_file(c.deck, path)) {
-        always_print("Error opening file %s\n", path.c_str());
+        always_print(state, "Error opening file %s\n", path.c_str());
         return -1;
     }
-    if (!read_header(c, path))
+    if (!read_header(state, c, path))
         return -1;
 
     // Each pass reads at least one new deck line (a motion returns the deck
@@ -292,7 +291,7 @@ int read_boundary_deck()
         if (read_next_line(c.deck, c.line) != 1 || before == c.line)
             break;
         if (c.line[0] != '\0' && c.line[1] == '-')
-            start_region(c);
+            start_region(state, c);
 
         if (contains(c.line, "$")) {
             state.engine_mode = 1;
@@ -304,14 +303,14 @@ int read_boundary_deck()
         if (contains(c.line, "exhaust_lift") && has_record(c))
             state.part_table[static_cast<std::size_t>(c.region)].engine_role = 2;
         if (state.engine_mode == 0 && contains(c.line, "MOVING"))
-            read_motion(c);
+            read_motion(state, c);
         if (contains(c.line, "["))
             state.bracket_seen = 1;
         if (contains(c.line, "\""))
-            enter_named_file(c);
+            enter_named_file(state, c);
     }
 
     close_case_file(c.deck);
-    remove_repeated_files();
+    remove_repeated_files(state);
     return 1;
 }

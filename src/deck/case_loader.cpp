@@ -1,16 +1,15 @@
 // The case loader: builds the dataset file table, runs the case readers in
 // their fixed order and lays out the time line.
-#include <new>
-
+#include "core/allocation.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
 
 namespace {
 
 // One step at time 0.
-void single_step_time_line()
+void single_step_time_line(ReaderState &state)
 {
     state.Num_time_steps = 1;
     state.time_values.assign(1, 0.0f);
@@ -18,7 +17,7 @@ void single_step_time_line()
 
 // Equal steps in seconds from start to end: the divisor is always 50, so a
 // 51-step line ends at end.
-void fill_equal_steps(float start, float span)
+void fill_equal_steps(ReaderState &state, float start, float span)
 {
     state.time_values.assign(static_cast<std::size_t>(state.Num_time_steps), 0.0f);
     float step = span / 50.0f;
@@ -28,7 +27,7 @@ void fill_equal_steps(float start, float span)
 }
 
 // Crank-angle time line of an engine case: one step per half degree.
-void build_crank_time_line()
+void build_crank_time_line(ReaderState &state)
 {
     EngineParams &p = state.engine_params;
     if (p.end - p.start > 720.0f)
@@ -42,7 +41,7 @@ void build_crank_time_line()
     state.time_values[0] = 0.0f;
     state.crank_angles[0] = p.start;
     if (p.rpm == 0.0f)
-        always_print("\nERROR: FILE engine.in is missing \n\n");
+        always_print(state, "\nERROR: FILE engine.in is missing \n\n");
     float seconds_per_revolution = 60.0f / p.rpm;
     for (std::size_t i = 1; i < n; ++i) {
         double half_degrees = 0.5 * static_cast<double>(i);
@@ -51,10 +50,10 @@ void build_crank_time_line()
                                                   360.0 * static_cast<double>(seconds_per_revolution));
     }
 
-    if (file_can_be_opened(case_path("intake_lift.in"))) {
+    if (file_can_be_opened(case_path(state, "intake_lift.in"))) {
         state.lift_files_present = 1;
-        read_intake_lift_file();
-        read_exhaust_lift_file();
+        read_intake_lift_file(state);
+        read_exhaust_lift_file(state);
     } else {
         state.lift_files_present = 0;
         state.Num_variables -= 2;
@@ -64,21 +63,21 @@ void build_crank_time_line()
 }
 
 // Nothing moves: one step at time 0; otherwise a single step is at time 0.
-void closing_rule()
+void closing_rule(ReaderState &state)
 {
     if (state.rigid_motion_present == 0 && state.Num_point_parts == 0)
-        single_step_time_line();
+        single_step_time_line(state);
     else if (state.Num_time_steps == 1)
         state.time_values.assign(1, 0.0f);
 }
 
-void build_time_line()
+void build_time_line(ReaderState &state)
 {
     int S = state.crank_flag;
     int M = state.engine_mode;
     EngineParams &p = state.engine_params;
     if (S == 1 && M == 1) {
-        build_crank_time_line();
+        build_crank_time_line(state);
     } else if (S == 0 && M == 0) {
         state.Num_variables = 2;
         // A motion or spatial file that left a single time is laid out anew.
@@ -86,8 +85,8 @@ void build_time_line()
         if (state.Num_time_steps == 1)
             state.Num_time_steps = 51;
         if (lay_out)
-            fill_equal_steps(p.start, p.end - p.start);
-        closing_rule();
+            fill_equal_steps(state, p.start, p.end - p.start);
+        closing_rule(state);
     } else if (S == 1 && M == 0) {
         // Crank angles asked for, but nothing turns with the crank: seconds.
         state.crank_flag = 0;
@@ -98,14 +97,14 @@ void build_time_line()
         if (lay_out) {
             p.start = 0.0f;
             p.end = (60.0f / p.rpm) * (p.end / 360.0f);
-            fill_equal_steps(0.0f, p.end);
+            fill_equal_steps(state, 0.0f, p.end);
         }
-        closing_rule();
+        closing_rule(state);
     } else if (M == 1) {
         if (state.Num_time_steps == 1)
             state.time_values.assign(1, 0.0f);
     } else {
-        closing_rule();
+        closing_rule(state);
     }
     // Every per-step array of the time line holds Num_time_steps entries.
     if (state.Num_time_steps > 0 && state.time_values.size() != static_cast<std::size_t>(state.Num_time_steps))
@@ -114,27 +113,24 @@ void build_time_line()
 
 }  // namespace
 
-std::string case_path(const std::string &file_name)
+std::string case_path(ReaderState &state, const std::string &file_name)
 {
     return bounded(state.case_folder + file_name, path_limit);
 }
 
-int get_file_info()
+int get_file_info(ReaderState &state)
 {
-    debug_print("get_file_info\n");
-    try {
-        state.dataset_files.assign(5, std::string());
-    } catch (const std::bad_alloc &) {
-        always_print("Cannot allocate the dataset file table\n");
+    debug_print(state, "get_file_info\n");
+    if (!allocated([&] { state.dataset_files.assign(5, std::string()); },
+                   [&] { always_print(state, "Cannot allocate the dataset file table\n"); }))
         return -1;
-    }
-    state.dataset_files[1] = case_path("inputs.in");
-    read_inputs_file();
-    state.dataset_files[0] = case_path(state.surface_file_name);
-    state.dataset_files[2] = case_path("engine.in");
-    state.Num_variables = read_engine_file() == 1 ? 10 : 2;
-    state.dataset_files[3] = case_path("boundary.in");
-    read_boundary_deck();
-    build_time_line();
+    state.dataset_files[1] = case_path(state, "inputs.in");
+    read_inputs_file(state);
+    state.dataset_files[0] = case_path(state, state.surface_file_name);
+    state.dataset_files[2] = case_path(state, "engine.in");
+    state.Num_variables = read_engine_file(state) == 1 ? 10 : 2;
+    state.dataset_files[3] = case_path(state, "boundary.in");
+    read_boundary_deck(state);
+    build_time_line(state);
     return 1;
 }

@@ -3,43 +3,45 @@
 
 #include <string>
 
-#include "deck/line_reader.h"
+#include "core/line_reader.h"
+
+struct ReaderState;
 
 // Loads the whole case named by state.case_folder: the dataset file table,
 // inputs.in, engine.in, boundary.in and the time line. -1 when the dataset
 // file table cannot be made, else 1.
-int get_file_info();
+int get_file_info(ReaderState &state);
 
 // inputs.in: surface file name, crank flag, start and end. -1 when missing.
-int read_inputs_file();
+int read_inputs_file(ReaderState &state);
 // engine.in: bore, stroke, conrod, rpm. 1 when all four were read, else -1.
-int read_engine_file();
+int read_engine_file(ReaderState &state);
 
 // boundary.in: the part and motion tables, engine roles, named files.
-int read_boundary_deck();
+int read_boundary_deck(ReaderState &state);
 
 // A motion profile file for region `region`: translation_steps and the time line.
-int read_motion_file(int region, const std::string &path);
+int read_motion_file(ReaderState &state, int region, const std::string &path);
 // Opens a motion or arbitrary-motion file and reads past its header, up to
 // and including the line naming the unit ("crank" or "second"): -1 when it
 // cannot be opened (reported), 0 when it ends before the unit line, else 1.
-int open_motion_table(CaseFile &file, const std::string &path, char *line);
+int open_motion_table(ReaderState &state, CaseFile &file, const std::string &path, char *line);
 // A time of a motion or arbitrary-motion file in seconds: crank degrees
 // are converted when the run is in crank angles.
-float file_time_in_seconds(float t);
+float file_time_in_seconds(ReaderState &state, float t);
 // A spatial value file, open and positioned after its "SPATIAL" line, into
 // point part `part`; `line` is the caller's line buffer. 1, or -1 when the
 // file's points cannot be held (the caller then drops the point part).
-int read_spatial_file(CaseFile &file, char *line, int part);
+int read_spatial_file(ReaderState &state, CaseFile &file, char *line, int part);
 // An arbitrary-motion file for region `region`.
-int read_ar_motion_file(int region, const std::string &path);
+int read_ar_motion_file(ReaderState &state, int region, const std::string &path);
 // Euler parameters of the rotation carrying the reference axes onto the
 // current axes; both matrices are completed in place.
-int get_euler_params(float reference_axes[3][3], float current_axes[3][3], float euler[4]);
+int get_euler_params(ReaderState &state, float reference_axes[3][3], float current_axes[3][3], float euler[4]);
 
 // Valve lift files, read only for a crank-angle time line of an engine case.
-int read_intake_lift_file();
-int read_exhaust_lift_file();
+int read_intake_lift_file(ReaderState &state);
+int read_exhaust_lift_file(ReaderState &state);
 
 // case_folder followed by a file name, cut to the path limit.
-std::string case_path(const std::string &file_name);
+std::string case_path(ReaderState &state, const std::string &file_name);

@@ -5,25 +5,27 @@
 #include <string_view>
 #include <vector>
 
+#include "core/diagnostics.h"
+#include "core/line_search.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
+#include "core/value_table.h"
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "deck/value_table.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
 
 namespace {
 
 // Reads one lift file into the per-step lifts and the direction.
 // print_steps: write each step's lift in debug output.
-int read_lift_file(const char *file_name, std::vector<float> &lift, float direction[3], bool print_steps)
+int read_lift_file(ReaderState &state, const char *file_name, std::vector<float> &lift, float direction[3],
+                   bool print_steps)
 {
-    std::string path = case_path(file_name);
-    debug_print("reading --> %s\n", path.c_str());
+    std::string path = case_path(state, file_name);
+    debug_print(state, "reading --> %s\n", path.c_str());
     std::size_t steps = state.Num_time_steps > 0 ? static_cast<std::size_t>(state.Num_time_steps) : 0;
     lift.assign(steps, 0.0f);
     CaseFile file;
     if (!open_case_file(file, path)) {
-        always_print("Error opening file %s\n", path.c_str());
+        always_print(state, "Error opening file %s\n", path.c_str());
         return -1;
     }
 
@@ -42,9 +44,7 @@ int read_lift_file(const char *file_name, std::vector<float> &lift, float direct
     }
 
     // Unit line: whichever word it holds, the angles are crank degrees.
-    bool unit_found = false;
-    while (!unit_found && read_line_or_end(file, line))
-        unit_found = contains(line, "crank") || contains(line, "second");
+    bool unit_found = find_unit_line(file, line, -1);
 
     // Rows until the file ends, a line repeats the one before, or a line has
     // fewer than two words.
@@ -71,19 +71,19 @@ int read_lift_file(const char *file_name, std::vector<float> &lift, float direct
         if (covering && i < state.crank_angles.size() && look_up(table, state.crank_angles[i], value))
             lift[i] = value;
         if (print_steps)
-            debug_print("intake_lift[%d] = %f\n", static_cast<int>(i), static_cast<double>(lift[i]));
+            debug_print(state, "intake_lift[%d] = %f\n", static_cast<int>(i), static_cast<double>(lift[i]));
     }
     return 1;
 }
 
 }  // namespace
 
-int read_intake_lift_file()
+int read_intake_lift_file(ReaderState &state)
 {
-    return read_lift_file("intake_lift.in", state.intake_lift, state.intake_direction, true);
+    return read_lift_file(state, "intake_lift.in", state.intake_lift, state.intake_direction, true);
 }
 
-int read_exhaust_lift_file()
+int read_exhaust_lift_file(ReaderState &state)
 {
-    return read_lift_file("exhaust_lift.in", state.exhaust_lift, state.exhaust_direction, false);
+    return read_lift_file(state, "exhaust_lift.in", state.exhaust_lift, state.exhaust_direction, false);
 }

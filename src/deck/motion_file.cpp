@@ -5,27 +5,28 @@
 #include <string_view>
 #include <vector>
 
+#include "core/diagnostics.h"
+#include "core/line_search.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
+#include "core/value_table.h"
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "deck/value_table.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
 
 namespace {
 
 constexpr std::size_t resampled_steps = 51;
 
 // The next row: time (seconds) and x, y, z. False at the end of the rows:
-// the end of the file, or a line with fewer than two words. A line too long
-// to be delivered gives the previous line again.
-bool read_motion_row(CaseFile &file, char *line, float row[4])
+// a line that is not delivered (the end of the file, or a line too long to
+// be read), or a line with fewer than two words.
+bool read_motion_row(ReaderState &state, CaseFile &file, char *line, float row[4])
 {
-    if (!read_line_or_end(file, line))
+    if (read_next_line(file, line) != 1)
         return false;
     std::vector<std::string_view> words = split_words(line, true);
     if (words.size() < 2)
         return false;
-    row[0] = file_time_in_seconds(parse_float(words[0]));
+    row[0] = file_time_in_seconds(state, parse_float(words[0]));
     for (std::size_t k = 1; k < 4; ++k)
         row[k] = k < words.size() ? parse_float(words[k]) : 0.0f;
     return true;
@@ -39,30 +40,26 @@ void grow_to(std::vector<float> &table, std::size_t entries)
 
 }  // namespace
 
-int open_motion_table(CaseFile &file, const std::string &path, char *line)
+int open_motion_table(ReaderState &state, CaseFile &file, const std::string &path, char *line)
 {
     if (!open_case_file(file, path)) {
-        always_print("Error opening file %s\n", path.c_str());
+        always_print(state, "Error opening file %s\n", path.c_str());
         return -1;
     }
-    debug_print("reading --> %s\n", path.c_str());
-    while (read_line_or_end(file, line)) {
-        if (contains(line, "crank") || contains(line, "second"))
-            return 1;
-    }
-    return 0;
+    debug_print(state, "reading --> %s\n", path.c_str());
+    return find_unit_line(file, line, -1) ? 1 : 0;
 }
 
-float file_time_in_seconds(float t)
+float file_time_in_seconds(ReaderState &state, float t)
 {
     if (state.crank_flag == 1)
         return t / 360.0f * (60.0f / state.engine_params.rpm);
     return t;
 }
 
-int read_motion_file(int region, const std::string &path)
+int read_motion_file(ReaderState &state, int region, const std::string &path)
 {
-    debug_print("  read_motion_file\n");
+    debug_print(state, "  read_motion_file\n");
     if (region < 0 || static_cast<std::size_t>(region) >= state.motion_table.size())
         return -1;
     MotionRecord &motion = state.motion_table[static_cast<std::size_t>(region)];
@@ -73,7 +70,7 @@ int read_motion_file(int region, const std::string &path)
 
     CaseFile file;
     char line[line_buffer_size] = "";
-    int opened = open_motion_table(file, path, line);
+    int opened = open_motion_table(state, file, path, line);
     if (opened == -1)
         return -1;
 
@@ -89,12 +86,12 @@ int read_motion_file(int region, const std::string &path)
                 grow_to(motion.translation_steps, capacity * 3);
             }
             float row[4];
-            if (!read_motion_row(file, line, row))
+            if (!read_motion_row(state, file, line, row))
                 break;
             state.time_values[n] = row[0];
             for (std::size_t k = 0; k < 3; ++k)
                 motion.translation_steps[n * 3 + k] = row[k + 1];
-            debug_print("\n");
+            debug_print(state, "\n");
         }
     }
     if (n >= resampled_steps) {
@@ -128,7 +125,7 @@ int read_motion_file(int region, const std::string &path)
             row_value[k][i] = motion.translation_steps[i * 3 + k];
     }
     for (std::size_t i = 0; i < n; ++i)
-        debug_print("%f\t%f\t%f\t%f\t\n", static_cast<double>(row_time[i]), static_cast<double>(row_value[0][i]),
+        debug_print(state, "%f\t%f\t%f\t%f\t\n", static_cast<double>(row_time[i]), static_cast<double>(row_value[0][i]),
                     static_cast<double>(row_value[1][i]), static_cast<double>(row_value[2][i]));
     state.time_values = std::move(times);
 

@@ -3,10 +3,11 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/diagnostics.h"
+#include "core/line_search.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
 
 namespace {
 
@@ -25,13 +26,13 @@ float next_line_value(CaseFile &file, char *line)
 
 }  // namespace
 
-int read_inputs_file()
+int read_inputs_file(ReaderState &state)
 {
     const std::string &path = state.dataset_files[1];
-    debug_print("reading --> %s\n", path.c_str());
+    debug_print(state, "reading --> %s\n", path.c_str());
     CaseFile file;
     if (!open_case_file(file, path)) {
-        always_print("Error opening file %s\n", path.c_str());
+        always_print(state, "Error opening file %s\n", path.c_str());
         return -1;
     }
     char line[line_buffer_size] = "";
@@ -62,20 +63,15 @@ int read_inputs_file()
     return 1;
 }
 
-int read_engine_file()
+int read_engine_file(ReaderState &state)
 {
     const std::string &path = state.dataset_files[2];
-    debug_print("reading --> %s\n", path.c_str());
+    debug_print(state, "reading --> %s\n", path.c_str());
     CaseFile file;
     if (!open_case_file(file, path))
         return -1;
     char line[line_buffer_size] = "";
-    read_next_line(file, line);
-    for (int i = 0; i < 4; ++i) {
-        read_next_line(file, line);
-        if (line[0] == '#')
-            break;
-    }
+    skip_header(file, line);
     struct Key {
         const char *word;
         float *value;

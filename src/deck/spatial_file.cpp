@@ -2,21 +2,22 @@
 // a cloud of points. The whole file is kept in the point part's point_data,
 // and its times become the case's time line.
 //
-// Layout of PartRecord::point_data, as read_nodal_info reads it: point_blocks
-// blocks (one per time block of the file, plus room to grow), each of
-// point_capacity points, each point four floats x, y, z, value. Point p of
-// block b starts at index ((b * point_capacity) + p) * 4. Points and blocks
-// that the file does not fill are zero.
+// Layout of PartRecord::point_data, as read_nodal_info reads it: blocks of
+// point_capacity points each, each point four floats x, y, z, value; the
+// first point_blocks blocks are those the file filled, the rest is room to
+// grow. Point p of block b starts at index ((b * point_capacity) + p) * 4.
+// Points and blocks that the file does not fill are zero.
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <string_view>
 #include <vector>
 
+#include "core/allocation.h"
+#include "core/diagnostics.h"
+#include "core/line_search.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
 #include "deck/deck_readers.h"
-#include "deck/text_parse.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ constexpr std::size_t first_blocks = 10;
 constexpr std::size_t first_points = 100;
 constexpr std::size_t blocks_step = 10;
 constexpr std::size_t points_step = 100;
+// Lines searched for block 0's time line.
+constexpr int time_line_search = 10;
 
 struct PointStore {
     PartRecord &part;
@@ -72,33 +75,35 @@ void row_values(const char *line, float *p)
 // whose blocks are full takes at least 5 bytes per point and block, so it
 // always gets its room; beyond that only the spare room of each block and
 // the blocks kept ahead are allowed for.
-bool hold_blocks(PointStore &s, std::size_t blocks)
+bool hold_blocks(ReaderState &state, PointStore &s, std::size_t blocks)
 {
     std::size_t justified = 4 * s.file_size + 110 * blocks + 10 * s.capacity + 1000;
     if (blocks > justified / s.capacity)
         return false;
-    try {
-        s.part.point_data.resize(blocks * s.capacity * 4, 0.0f);
-        if (state.time_values.size() < blocks)
-            state.time_values.resize(blocks, 0.0f);
-    } catch (const std::exception &) {
+    // The caller reports a failure (cannot_hold).
+    const bool made = allocated(
+        [&] {
+            s.part.point_data.resize(blocks * s.capacity * 4, 0.0f);
+            if (state.time_values.size() < blocks)
+                state.time_values.resize(blocks, 0.0f);
+        },
+        [] {});
+    if (!made)
         return false;
-    }
     s.blocks = blocks;
-    s.part.point_blocks = static_cast<int>(blocks);
     s.part.point_capacity = static_cast<int>(s.capacity);
     return true;
 }
 
-int cannot_hold(const PartRecord &part)
+int cannot_hold(ReaderState &state, const PartRecord &part)
 {
-    always_print("Cannot allocate the point data of %s\n", part.point_file.c_str());
+    always_print(state, "Cannot allocate the point data of %s\n", part.point_file.c_str());
     return -1;
 }
 
 }  // namespace
 
-int read_spatial_file(CaseFile &file, char *line, int part)
+int read_spatial_file(ReaderState &state, CaseFile &file, char *line, int part)
 {
     if (part < 0 || static_cast<std::size_t>(part) >= state.part_table.size())
         return -1;
@@ -107,20 +112,14 @@ int read_spatial_file(CaseFile &file, char *line, int part)
     s.file_size = static_cast<std::size_t>(case_file_size(file));
     s.capacity = first_points;
     record.point_data.clear();
+    record.point_blocks = 0;
     state.time_values.assign(first_blocks, 0.0f);
 
     // Block 0: its time line within the first 10 lines, then its rows after
     // the column header. The rows are gathered first and laid out once, in
     // blocks whose room grows by 100 points whenever a row comes within 5
     // points of filling it.
-    bool time_found = false;
-    for (int i = 0; i < 10; ++i) {
-        read_next_line(file, line);
-        if (contains(line, "second") || contains(line, "crank")) {
-            time_found = true;
-            break;
-        }
-    }
+    const bool time_found = find_unit_line(file, line, time_line_search);
     if (time_found) {
         state.time_values[0] = first_value(line);
         next_line_past_short(file, line);
@@ -138,9 +137,10 @@ int read_spatial_file(CaseFile &file, char *line, int part)
                 break;
         }
     }
-    if (!hold_blocks(s, first_blocks))
-        return cannot_hold(record);
+    if (!hold_blocks(state, s, first_blocks))
+        return cannot_hold(state, record);
     std::copy(first_rows.begin(), first_rows.end(), record.point_data.begin());
+    record.point_blocks = 1;
 
     // Further blocks: a time line, an optional column header, and up to as
     // many rows as block 0 has points. Each block reads at least one line.
@@ -152,11 +152,12 @@ int read_spatial_file(CaseFile &file, char *line, int part)
         std::string ended_previous = line;
         if (read_next_line(file, line) != 1 || ended_previous == line)
             break;
-        if (b >= s.blocks && !hold_blocks(s, s.blocks + blocks_step))
-            return cannot_hold(record);
+        if (b >= s.blocks && !hold_blocks(state, s, s.blocks + blocks_step))
+            return cannot_hold(state, record);
         std::size_t time_slot = time_found ? b : b - 1;
         state.time_values[time_slot] = first_value(line);
         times = time_slot + 1;
+        record.point_blocks = static_cast<int>(b) + 1;
         next_line_past_short(file, line);
         if (is_column_header(line))
             next_line_past_short(file, line);

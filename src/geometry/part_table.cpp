@@ -2,11 +2,11 @@
 #include "geometry/part_table.h"
 
 #include <cstring>
-#include <new>
 
+#include "core/allocation.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
 #include "geometry/surface_file.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
 #include "motion/engine_motion.h"
 #include "variables/variables.h"
 
@@ -39,9 +39,9 @@ void clear_surface_part(PartRecord &part)
 // The first build: the surface file, the variable set-up and the value files.
 // It starts from cleared surface parts, so that a build tried again after a
 // failure counts nothing twice.
-int build_geometry()
+int build_geometry(ReaderState &state)
 {
-    const int parts = surface_part_count();
+    const int parts = surface_part_count(state);
     for (int i = 0; i < parts; ++i)
         clear_surface_part(state.part_table[static_cast<std::size_t>(i)]);
     state.surface_vertex_count = 0;
@@ -50,23 +50,23 @@ int build_geometry()
     state.surface_z.clear();
 
     const std::string path = state.dataset_files.empty() ? std::string() : state.dataset_files[0];
-    if (read_surface_file(path) != 1)
+    if (read_surface_file(state, path) != 1)
         return -1;
     // A surface node's initial coordinates are not copied: they are its
     // vertex's (or 0,0,0), recomputed from the vertex list when needed.
-    allocate_variable_arrays();
-    get_var_file_names_and_constant_values();
+    allocate_variable_arrays(state);
+    get_var_file_names_and_constant_values(state);
 
     char line[line_buffer_size];
     for (int i = 0; i < parts; ++i) {
-        for (int v = 0; v < per_part_variable_count() && v < variable_file_slots; ++v) {
+        for (int v = 0; v < per_part_variable_count(state) && v < variable_file_slots; ++v) {
             std::string &file_name = state.part_table[static_cast<std::size_t>(i)].variable_files[v];
             // An empty slot has never been given a file.
             if (file_name.empty() || file_name == "NULL")
                 continue;
             CaseFile file;
             if (!open_case_file(file, file_name)) {
-                always_print("Error opening file %s\n", file_name.c_str());
+                always_print(state, "Error opening file %s\n", file_name.c_str());
                 return -1;
             }
             line[0] = '\0';
@@ -77,17 +77,17 @@ int build_geometry()
                 file_name = "NULL";
                 continue;
             }
-            get_variable_values_from_file(i, v);
+            get_variable_values_from_file(state, i, v);
         }
     }
     return 1;
 }
 
 // Every node of a surface part has the part's value of the step.
-void refresh_surface_values()
+void refresh_surface_values(ReaderState &state)
 {
-    const int parts = surface_part_count();
-    const int count = per_part_variable_count();
+    const int parts = surface_part_count(state);
+    const int count = per_part_variable_count(state);
     for (int i = 0; i < parts; ++i) {
         PartRecord &part = state.part_table[static_cast<std::size_t>(i)];
         const float *row = step_row(part.step_values, count, state.current_step);
@@ -101,9 +101,9 @@ void refresh_surface_values()
     }
 }
 
-int refresh_point_parts()
+int refresh_point_parts(ReaderState &state)
 {
-    const int first = surface_part_count();
+    const int first = surface_part_count(state);
     const int last = state.Numparts_available < static_cast<int>(state.part_table.size())
                          ? state.Numparts_available
                          : static_cast<int>(state.part_table.size());
@@ -111,7 +111,7 @@ int refresh_point_parts()
         PartRecord &part = state.part_table[static_cast<std::size_t>(i)];
         CaseFile file;
         if (!open_case_file(file, part.point_file)) {
-            always_print("Error opening file %s\n", part.point_file.c_str());
+            always_print(state, "Error opening file %s\n", part.point_file.c_str());
             return -1;
         }
         if (state.geometry_pending == 1) {
@@ -119,12 +119,12 @@ int refresh_point_parts()
             part.nodes_per_element = 1;
             part.element_type = element_type_point;
             part.element_type_index = 0;
-            if (allocate_part_arrays(part) != 1)
+            if (allocate_part_arrays(state, part) != 1)
                 return -1;
         }
         char line[line_buffer_size + 8] = "";
-        if (read_nodal_info(file, i, line) != 1) {
-            always_print("error reading nodal info for point parts\n");
+        if (read_nodal_info(state, file, i, line) != 1) {
+            always_print(state, "error reading nodal info for point parts\n");
             return -1;
         }
     }
@@ -133,7 +133,7 @@ int refresh_point_parts()
 
 }  // namespace
 
-PartRecord *host_part(int part_number)
+PartRecord *host_part(ReaderState &state, int part_number)
 {
     if (part_number < 1 || part_number > state.Numparts_available ||
         part_number > static_cast<int>(state.part_table.size()))
@@ -141,7 +141,7 @@ PartRecord *host_part(int part_number)
     return &state.part_table[static_cast<std::size_t>(part_number - 1)];
 }
 
-bool surface_node_used(const PartRecord &part, int node)
+bool surface_node_used(ReaderState &state, const PartRecord &part, int node)
 {
     if (node < 0 || node >= state.surface_vertex_count)
         return false;
@@ -151,57 +151,59 @@ bool surface_node_used(const PartRecord &part, int node)
     return (part.used_vertices[static_cast<std::size_t>(word)] >> (static_cast<unsigned>(node) & 63u)) & 1u;
 }
 
-int allocate_part_arrays(PartRecord &part)
+int allocate_part_arrays(ReaderState &state, PartRecord &part)
 {
     if (part.element_type < 0 || part.element_type >= element_type_count)
         return -1;
     part.nodes_per_element = nodes_per_element_table[part.element_type];
     const std::size_t nodes =
         static_cast<std::size_t>(part.number_of_nodes > 0 ? part.number_of_nodes : state.default_node_count);
-    try {
-        // A surface part's coordinates come from the shared vertex list and
-        // the set of vertices its triangles use, which the surface reader
-        // sizes once it knows the range of vertices the part uses.
-        if (part.element_type != element_type_triangle) {
-            part.coords.assign(3 * nodes, 0.0f);
-            if (node_label_flag == 1)
-                part.node_ids.assign(nodes, 0);
-        }
-        if (part.nodes_per_element < 1)
-            return -1;
-        std::size_t elements = 0;
-        if (part.number_of_elements > 0)
-            elements = static_cast<std::size_t>(part.number_of_elements);
-        else if (part.nodes_per_element >= 2)
-            elements = static_cast<std::size_t>(state.default_element_count);
-        if (part.nodes_per_element > 1)
-            part.connectivity.assign(static_cast<std::size_t>(part.nodes_per_element) * elements, 0);
-    } catch (const std::bad_alloc &) {
-        always_print("cannot allocate the node and element arrays of part %s\n", part.name.c_str());
-        return -1;
-    }
-    return 1;
+    int result = 1;
+    const bool made = allocated(
+        [&] {
+            // A surface part's coordinates come from the shared vertex list
+            // and the set of vertices its triangles use, which the surface
+            // reader sizes once it knows the range of vertices the part uses.
+            if (part.element_type != element_type_triangle) {
+                part.coords.assign(3 * nodes, 0.0f);
+                if (node_label_flag == 1)
+                    part.node_ids.assign(nodes, 0);
+            }
+            if (part.nodes_per_element < 1) {
+                result = -1;
+                return;
+            }
+            std::size_t elements = 0;
+            if (part.number_of_elements > 0)
+                elements = static_cast<std::size_t>(part.number_of_elements);
+            else if (part.nodes_per_element >= 2)
+                elements = static_cast<std::size_t>(state.default_element_count);
+            if (part.nodes_per_element > 1)
+                part.connectivity.assign(static_cast<std::size_t>(part.nodes_per_element) * elements, 0);
+        },
+        [&] {
+            always_print(state, "cannot allocate the node and element arrays of part %s\n", part.name.c_str());
+        });
+    return made ? result : -1;
 }
 
-int allocate_variable_arrays()
+int allocate_variable_arrays(ReaderState &state)
 {
     // Total_Pressure joins the list once, however often the first build is tried.
     if (state.bracket_seen && !state.total_pressure_present) {
         state.Num_variables += 1;
         state.total_pressure_present = 1;
     }
-    const int parts = surface_part_count();
+    const int parts = surface_part_count(state);
     if (state.Num_variables < 1 || parts == 0)
         return 1;
     const std::size_t steps = static_cast<std::size_t>(state.Num_time_steps > 0 ? state.Num_time_steps : 0);
     for (int i = 0; i < parts; ++i) {
         PartRecord &part = state.part_table[static_cast<std::size_t>(i)];
-        try {
-            part.step_values.assign(steps * static_cast<std::size_t>(per_part_variable_count()), 0.0f);
-        } catch (const std::bad_alloc &) {
-            always_print("cannot allocate the step values of part %s\n", part.name.c_str());
+        const std::size_t values = steps * static_cast<std::size_t>(per_part_variable_count(state));
+        if (!allocated([&] { part.step_values.assign(values, 0.0f); },
+                       [&] { always_print(state, "cannot allocate the step values of part %s\n", part.name.c_str()); }))
             return -1;
-        }
         // One value per variable stands for all nodes of a surface part.
         for (float &v : part.surface_values)
             v = 0;
@@ -209,17 +211,17 @@ int allocate_variable_arrays()
     return 1;
 }
 
-int reload_all_parts()
+int reload_all_parts(ReaderState &state)
 {
-    debug_print("reload_all_parts\n");
+    debug_print(state, "reload_all_parts\n");
     if (state.current_step == state.built_step)
         return 1;
-    if (state.geometry_pending == 1 && build_geometry() != 1)
+    if (state.geometry_pending == 1 && build_geometry(state) != 1)
         return -1;
-    refresh_surface_values();
+    refresh_surface_values(state);
     if (state.engine_mode == 1 && state.moving_liner == 1)
-        get_rigidbody_motion();
-    if (refresh_point_parts() != 1)
+        get_rigidbody_motion(state);
+    if (refresh_point_parts(state) != 1)
         return -1;
     state.geometry_pending = 0;
     state.built_step = state.current_step;

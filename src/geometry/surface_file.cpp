@@ -8,14 +8,14 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <new>
 #include <vector>
 
-#include "deck/line_reader.h"
-#include "deck/text_parse.h"
+#include "core/allocation.h"
+#include "core/diagnostics.h"
+#include "core/line_reader.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
 #include "geometry/part_table.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
 
 namespace {
 
@@ -86,27 +86,30 @@ bool corners_valid(const Triangle &t, long long vertex_count, long long *bad = n
     return true;
 }
 
-bool read_vertex_list(CaseFile &file, const std::string &path, char *line, long long vertex_count)
+bool read_vertex_list(ReaderState &state, CaseFile &file, const std::string &path, char *line, long long vertex_count)
 {
-    try {
-        std::size_t n = static_cast<std::size_t>(vertex_count);
-        state.surface_x.assign(n, 0.0f);
-        state.surface_y.assign(n, 0.0f);
-        state.surface_z.assign(n, 0.0f);
-    } catch (const std::bad_alloc &) {
-        state.surface_x.clear();
-        state.surface_y.clear();
-        state.surface_z.clear();
-        always_print("%s: cannot allocate the list of %lld vertices\n", path.c_str(), vertex_count);
+    const bool made = allocated(
+        [&] {
+            std::size_t n = static_cast<std::size_t>(vertex_count);
+            state.surface_x.assign(n, 0.0f);
+            state.surface_y.assign(n, 0.0f);
+            state.surface_z.assign(n, 0.0f);
+        },
+        [&] {
+            state.surface_x.clear();
+            state.surface_y.clear();
+            state.surface_z.clear();
+            always_print(state, "%s: cannot allocate the list of %lld vertices\n", path.c_str(), vertex_count);
+        });
+    if (!made)
         return false;
-    }
     state.surface_vertex_count = static_cast<int>(vertex_count);
     float *x = state.surface_x.data();
     float *y = state.surface_y.data();
     float *z = state.surface_z.data();
     for (long long i = 0; i < vertex_count; ++i) {
         if (!next_counted_line(file, line)) {
-            always_print("%s: %lld of %lld vertex lines missing; those vertices are at 0,0,0\n", path.c_str(),
+            always_print(state, "%s: %lld of %lld vertex lines missing; those vertices are at 0,0,0\n", path.c_str(),
                          vertex_count - i, vertex_count);
             break;
         }
@@ -117,7 +120,7 @@ bool read_vertex_list(CaseFile &file, const std::string &path, char *line, long 
 
 }  // namespace
 
-int surface_part_count()
+int surface_part_count(ReaderState &state)
 {
     int count = state.Numparts_available - state.Num_point_parts;
     int records = static_cast<int>(state.part_table.size());
@@ -126,11 +129,11 @@ int surface_part_count()
     return count < 0 ? 0 : count;
 }
 
-int read_surface_file(const std::string &path)
+int read_surface_file(ReaderState &state, const std::string &path)
 {
     CaseFile file;
     if (!open_case_file(file, path)) {
-        always_print("Error opening file %s\n", path.c_str());
+        always_print(state, "Error opening file %s\n", path.c_str());
         return -1;
     }
     char line[line_buffer_size] = {};
@@ -149,16 +152,16 @@ int read_surface_file(const std::string &path)
 
     long long room = case_file_size(file) - case_file_tell(file);
     if (vertex_count > INT_MAX || (vertex_count > room && vertex_count > short_file_vertex_allowance)) {
-        always_print("%s: cannot allocate the %lld vertices its header announces\n", path.c_str(), vertex_count);
+        always_print(state, "%s: cannot allocate the %lld vertices its header announces\n", path.c_str(), vertex_count);
         return -1;
     }
-    if (!read_vertex_list(file, path, line, vertex_count))
+    if (!read_vertex_list(state, file, path, line, vertex_count))
         return -1;
 
     // First pass over the triangle lines: count each part's triangles, so
     // that its connectivity is allocated once at its exact size. Nothing is
     // sized by the announced count: the loop ends with the file.
-    const int parts = surface_part_count();
+    const int parts = surface_part_count(state);
     const long long triangles_start = case_file_tell(file);
     char line_before_triangles[line_buffer_size];
     std::memcpy(line_before_triangles, line, sizeof line);
@@ -170,15 +173,16 @@ int read_surface_file(const std::string &path)
     Triangle t{};
     for (long long i = 0; i < triangle_count; ++i) {
         if (!next_counted_line(file, line)) {
-            always_print("%s: %lld of %lld triangle lines missing\n", path.c_str(), triangle_count - i, triangle_count);
+            always_print(state, "%s: %lld of %lld triangle lines missing\n", path.c_str(), triangle_count - i,
+                         triangle_count);
             break;
         }
         ++lines_read;
         read_triangle(line, t);
         long long bad = 0;
         if (!corners_valid(t, vertex_count, &bad)) {
-            always_print("%s: triangle %lld skipped, its vertex number %lld is not between 1 and %lld\n", path.c_str(),
-                         i + 1, bad, vertex_count);
+            always_print(state, "%s: triangle %lld skipped, its vertex number %lld is not between 1 and %lld\n",
+                         path.c_str(), i + 1, bad, vertex_count);
             continue;
         }
         if (t.region >= 1 && t.region <= parts) {
@@ -194,7 +198,7 @@ int read_surface_file(const std::string &path)
     for (int i = 0; i < parts; ++i) {
         PartRecord &part = state.part_table[static_cast<std::size_t>(i)];
         if (counts[static_cast<std::size_t>(i)] > INT_MAX) {
-            always_print("%s: cannot allocate the triangles of part %s\n", path.c_str(), part.name.c_str());
+            always_print(state, "%s: cannot allocate the triangles of part %s\n", path.c_str(), part.name.c_str());
             return -1;
         }
         part.element_type = element_type_triangle;
@@ -202,19 +206,20 @@ int read_surface_file(const std::string &path)
         part.element_type_index = 2;
         part.number_of_nodes = static_cast<int>(vertex_count);
         part.number_of_elements = static_cast<int>(counts[static_cast<std::size_t>(i)]);
-        if (allocate_part_arrays(part) != 1)
+        if (allocate_part_arrays(state, part) != 1)
             return -1;
         part.used_first_word = 0;
         part.used_vertices.clear();
         if (part.number_of_elements > 0) {
             const long long first_word = (lowest[static_cast<std::size_t>(i)] - 1) >> 6;
             const long long last_word = (highest[static_cast<std::size_t>(i)] - 1) >> 6;
-            try {
-                part.used_vertices.assign(static_cast<std::size_t>(last_word - first_word + 1), 0);
-            } catch (const std::bad_alloc &) {
-                always_print("%s: cannot allocate the vertex set of part %s\n", path.c_str(), part.name.c_str());
+            const std::size_t words = static_cast<std::size_t>(last_word - first_word + 1);
+            if (!allocated([&] { part.used_vertices.assign(words, 0); },
+                           [&] {
+                               always_print(state, "%s: cannot allocate the vertex set of part %s\n", path.c_str(),
+                                            part.name.c_str());
+                           }))
                 return -1;
-            }
             part.used_first_word = static_cast<int>(first_word);
         }
     }

@@ -2,13 +2,15 @@
 // surface parts of the part table.
 #pragma once
 
+struct ReaderState;
+
 #include <string>
 
 // Number of surface parts (the boundary regions), bounded by the table.
-int surface_part_count();
+int surface_part_count(ReaderState &state);
 
 // Reads the surface file at path: the vertex list (state.surface_x/y/z) and,
 // for every surface part, its element counts, connectivity and used-vertex
 // bit set. The surface parts must start cleared. 1, or -1 when the file
 // cannot be opened or its tables cannot be allocated.
-int read_surface_file(const std::string &path);
+int read_surface_file(ReaderState &state, const std::string &path);

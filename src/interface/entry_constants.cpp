@@ -1,50 +1,18 @@
-// The engine constants of the variable list: bore, stroke, connecting-rod
-// length and speed, and per step the valve lifts, the piston motion and the
-// crank angle.
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+// The host's query of a constant variable's value.
+#include "core/diagnostics.h"
+#include "interface/default_reader.h"
 #include "motion/engine_motion.h"
 #include "userd_api.h"
 
-namespace {
-
-// Answer for a variable that is not an engine constant.
-constexpr float not_a_constant = -1.0f;
-
-// Constant c counted from "Bore": the engine's dimensions and speed, the two
-// valve lifts when the lift files were read, then the piston motion and the
-// crank angle of the current step.
-float engine_constant(int c)
-{
-    const EngineParams &p = state.engine_params;
-    const float fixed[] = {p.bore, p.stroke, p.conrod, p.rpm};
-    if (c >= 0 && c < 4)
-        return fixed[c];
-    if (state.lift_files_present == 1) {
-        if (c == 4)
-            return entry_or_zero(state.intake_lift, state.current_step);
-        if (c == 5)
-            return entry_or_zero(state.exhaust_lift, state.current_step);
-        c -= 2;
-    }
-    if (c == 4)
-        return piston_displacement();
-    if (c == 5)
-        return current_crank_angle();
-    return not_a_constant;
-}
-
-}  // namespace
-
 extern "C" {
 
+// Takes a variable number (from 1) and ignores the imaginary flag. Returns the
+// engine constant's value at the current step, or -1.0 for any other number.
 float USERD_get_constant_val(int which_var, int)
 {
-    debug_print("USERD_get_constant_val,reader variable index %d\n", which_var - 1);
-    if (which_var < 1 || which_var > state.Num_variables)
-        return not_a_constant;
-    int c = which_var - 3 - state.total_pressure_present;
-    return engine_constant(c);
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_constant_val,reader variable index %d\n", which_var - 1);
+    return constant_value(state, which_var);
 }
 
 }  // extern "C"

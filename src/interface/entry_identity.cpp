@@ -1,9 +1,10 @@
 // Who the reader is, and its dialog: the "Moving Liner" toggle and the
 // "Console Output" pulldown.
-#include "deck/text_parse.h"
-#include "interface/diagnostics.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
+#include "interface/default_reader.h"
 #include "interface/entry_guard.h"
-#include "interface/reader_state.h"
 #include "userd_api.h"
 
 namespace {
@@ -21,15 +22,19 @@ const char *const pulldown_entries[] = {"Normal", "Verbose", "Debug"};
 
 extern "C" {
 
+// Fills name with the reader's name and *two_fields with 0 (one file button).
+// Returns Z_OK.
 int USERD_get_name_of_reader(char name[Z_MAX_USERD_NAME], int *two_fields)
 {
-    debug_print("USERD_get_name_of_reader\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_name_of_reader\n");
     copy_text(name, reader_name, 20);
     if (two_fields)
         *two_fields = 0;
     return Z_OK;
 }
 
+// Fills descrip with the reader's description text. Returns Z_OK.
 int USERD_get_reader_descrip(char descrip[Z_MAXFILENP])
 {
     copy_text(descrip, reader_description, 254);
@@ -37,35 +42,44 @@ int USERD_get_reader_descrip(char descrip[Z_MAXFILENP])
     return Z_OK;
 }
 
+// Fills version_number with the interface version the reader speaks. Returns Z_OK.
 int USERD_get_reader_version(char version_number[Z_MAX_USERD_NAME])
 {
     copy_text(version_number, interface_version, 19);
     return Z_OK;
 }
 
+// Fills version_number with the reader's release text. Returns Z_OK.
 int USERD_get_reader_release(char version_number[Z_MAX_USERD_NAME])
 {
     copy_text(version_number, reader_release, sizeof reader_release);
     return Z_OK;
 }
 
+// Fills filename_label_1 with the label of the file button; the second
+// button is not used.
 void USERD_set_filename_button_labels(char filename_label_1[Z_MAX_USERD_NAME], char *)
 {
     copy_text(filename_label_1, "Set inputs.in", 19);
 }
 
+// Fills the numbers of the dialog's toggles (1), pulldowns (1) and fields (0).
 void USERD_get_extra_gui_numbers(int *num_toggles, int *num_pulldowns, int *num_fields)
 {
-    debug_print("USERD_get_extra_gui_numbers\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_extra_gui_numbers\n");
     *num_toggles = 1;
     *num_pulldowns = 1;
     *num_fields = 0;
 }
 
+// Fills the dialog's titles, the toggle's default, the pulldown's entries,
+// their count and the default entry. Returns Z_OK.
 int USERD_get_extra_gui_defaults(char **toggle_title, int *toggle_default_status, char **pulldown_title,
                                  int *pulldown_number_in_list, int *pulldown_default_selection,
                                  char ***pulldown_item_strings, char **, char **)
 {
+    ReaderState &state = default_reader();
     copy_text(toggle_title[0], "Moving Liner", Z_LEN_GUI_TITLE_STR);
     toggle_default_status[0] = state.moving_liner;
     copy_text(pulldown_title[0], "Console Output", Z_LEN_GUI_TITLE_STR);
@@ -77,9 +91,13 @@ int USERD_get_extra_gui_defaults(char **toggle_title, int *toggle_default_status
     return Z_OK;
 }
 
+// Takes the dialog's choices: toggle[0] ("Moving Liner") and pulldown[0]
+// ("Console Output"), kept in the default reader across loads; fields are not
+// used.
 void USERD_set_extra_gui_data(int *toggle, int *pulldown, char **)
 {
-    debug_print("USERD_set_extra_gui_data\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_set_extra_gui_data\n");
     bool was_debugging = state.debug_flag != 0;
     state.Num_pulldowns = 1;
     state.moving_liner = toggle ? toggle[0] : 0;
@@ -100,10 +118,10 @@ void USERD_set_extra_gui_data(int *toggle, int *pulldown, char **)
         break;
     }
     if (list_pulldowns) {
-        always_print("\nPulldown contents \n");
+        always_print(state, "\nPulldown contents \n");
         for (int i = 0; i < state.Num_pulldowns; ++i)
-            always_print("Pulldown %d value is %d \n", i, state.pulldown_values[i]);
-        always_print("\n");
+            always_print(state, "Pulldown %d value is %d \n", i, state.pulldown_values[i]);
+        always_print(state, "\n");
     }
 }
 

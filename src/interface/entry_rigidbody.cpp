@@ -1,154 +1,27 @@
-// Rigid-body values: a part's translation, Euler parameters and centre of
-// rotation at the current step, from engine kinematics in an engine case and
-// from the part's motion record otherwise.
-#include <cmath>
-#include <vector>
-
-#include "geometry/part_table.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
-#include "motion/engine_motion.h"
+// The host's rigid-body queries.
+#include "core/diagnostics.h"
+#include "interface/default_reader.h"
+#include "motion/rigid_body.h"
 #include "userd_api.h"
-
-namespace {
-
-// Half of the ten-digit degree factor: Euler parameters take half the angle.
-constexpr double half_degrees_to_radians = 0.00872664625;
-constexpr int value_count = 2 * Num_dims + 8;
-
-// Euler parameters (values 3 to 6) of a turn of h degrees about axis.
-void set_rotation(float *values, float h, const float *axis)
-{
-    const double angle = static_cast<double>(h) * half_degrees_to_radians;
-    values[3] = static_cast<float>(std::cos(angle));
-    for (int k = 0; k < 3; ++k)
-        values[4 + k] = static_cast<float>(std::sin(angle) * static_cast<double>(axis[k]));
-}
-
-// A valve moves along its direction by its lift at the step. A lift file that
-// was not read leaves an all-zero direction and lift table: no motion.
-void set_valve_translation(float *values, const float *direction, const std::vector<float> &lift_table)
-{
-    const float lift = entry_or_zero(lift_table, state.current_step);
-    for (int i = 0; i < 3; ++i)
-        values[i] = direction[i] * lift;
-}
-
-int engine_values(int part_number, const PartRecord &part, float *values)
-{
-    switch (part.engine_role) {
-    case -1:
-        return 2;
-    case 0:
-        values[2] = piston_displacement();
-        break;
-    case 1:
-        set_valve_translation(values, state.intake_direction, state.intake_lift);
-        break;
-    case 2:
-        set_valve_translation(values, state.exhaust_direction, state.exhaust_lift);
-        break;
-    default:
-        return Z_ERR;
-    }
-    for (int i = 0; i < 7; ++i)
-        debug_print("%d\tvalues[%d] = %f\n", part_number, i, static_cast<double>(values[i]));
-    return 1;
-}
-
-void print_motion_values(const float *values)
-{
-    static const char *const lines[value_count] = {
-        "  X translation     %f\n", "  Y translation     %f\n", "  Z translation     %f\n",
-        "  Euler param 0     %f\n", "  Euler param 1     %f\n", "  Euler param 2     %f\n",
-        "  Euler param 3     %f\n", "  CG x offset       %f\n", "  CG y offset       %f\n",
-        "  CG z offset       %f\n", "  Initial rot order %f\n", "  Initial rot x     %f\n",
-        "  Initial rot y     %f\n", "  Initial rot z     %f\n"};
-    debug_print("  Rigid body values\n");
-    for (int i = 0; i < 7; ++i)
-        debug_print(lines[i], static_cast<double>(values[i]));
-    float sum = 0.0f;
-    for (int i = 3; i < 7; ++i)
-        sum += values[i] * values[i];
-    if (relative_compare(sum, 1.0f) != 0)
-        debug_print("  Euler sum squares %f\n", static_cast<double>(sum));
-    for (int i = 7; i < value_count; ++i)
-        debug_print(lines[i], static_cast<double>(values[i]));
-}
-
-int motion_values(const MotionRecord &motion, float *values)
-{
-    if (motion.moving != 1)
-        return 2;
-    const int step = state.current_step;
-    const float time = entry_or_zero(state.time_values, step);
-
-    // Steps 2 to 5 in this order; a later kind overwrites what it sets.
-    if (!motion.translation_steps.empty()) {
-        const float *row = step_row(motion.translation_steps, 3, step);
-        for (int i = 0; i < 3; ++i)
-            values[i] = row ? row[i] : 0.0f;
-    } else if (motion.has_translation_velocity) {
-        for (int i = 0; i < 3; ++i)
-            values[i] = motion.translation_velocity[i] * time;
-    }
-    // The rotation angle is the step index times a fixed spacing of one
-    // fiftieth of the run, not the step's time.
-    const float spacing = (state.engine_params.end - state.engine_params.start) / 50.0f;
-    if (motion.has_rotation) {
-        const float *centre = motion.rotation;
-        const float h = (static_cast<float>(step) * motion.rotation[6]) * spacing;
-        set_rotation(values, h, motion.rotation + 3);
-        for (int i = 0; i < 3; ++i)
-            values[i] = values[7 + i] = centre[i];
-    }
-    if (motion.has_rotation_translation) {
-        const float *velocity = motion.rotation_translation;
-        const float *centre = motion.rotation_translation + 3;
-        for (int i = 0; i < 3; ++i)
-            values[i] = velocity[i] * time + centre[i];
-        const float h = (static_cast<float>(step) * motion.rotation_translation[9]) * spacing;
-        set_rotation(values, h, motion.rotation_translation + 6);
-        for (int i = 0; i < 3; ++i)
-            values[7 + i] = centre[i];
-    }
-    if (!motion.arbitrary_steps.empty()) {
-        const float *row = step_row(motion.arbitrary_steps, 7, step);
-        for (int i = 0; i < 7; ++i)
-            values[i] = row ? row[i] : 0.0f;
-        for (int i = 0; i < 3; ++i)
-            values[7 + i] = motion.arbitrary_cg[i];
-    }
-    if (state.debug_flag)
-        print_motion_values(values);
-    return 1;
-}
-
-}  // namespace
 
 extern "C" {
 
+// Returns Z_OK: the reader gives rigid-body values.
 int USERD_rigidbody_existence(void)
 {
-    debug_print("USERD_rigidbody_existence\n");
-    return 1;
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_rigidbody_existence\n");
+    return Z_OK;
 }
 
+// Takes a part number (from 1) and fills values with its 14 rigid-body values
+// at the current step. Returns Z_OK, Z_UNDEF when the part does not move, or
+// Z_ERR for a part number that does not exist.
 int USERD_rigidbody_values(int part_number, float values[14])
 {
-    debug_print("USERD_rigidbody_values, part number %d\n", part_number);
-    for (int i = 0; i < value_count; ++i)
-        values[i] = 0.0f;
-    values[3] = 1.0f;
-    const PartRecord *part = host_part(part_number);
-    if (!part)
-        return Z_ERR;
-    if (state.engine_mode == 1)
-        return engine_values(part_number, *part, values);
-    const std::size_t record = static_cast<std::size_t>(part_number - 1);
-    if (record >= state.motion_table.size())
-        return 2;
-    return motion_values(state.motion_table[record], values);
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_rigidbody_values, part number %d\n", part_number);
+    return rigid_body_values(state, part_number, values);
 }
 
 }  // extern "C"

@@ -1,53 +1,67 @@
 // The one time set: its steps, their solution times, and the current step.
 #include <cstring>
 
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
+#include "interface/default_reader.h"
 #include "userd_api.h"
 
 extern "C" {
 
+// Returns the number of time sets: 1.
 int USERD_get_number_of_timesets(void)
 {
-    debug_print("USERD_get_number_of_timesets, %d\n", Num_timesets);
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_number_of_timesets, %d\n", Num_timesets);
     return Num_timesets;
 }
 
+// Fills timeset_description with an empty text. Returns Z_OK.
 int USERD_get_timeset_description(int, char timeset_description[Z_BUFL])
 {
-    debug_print("USERD_get_timeset_description\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_timeset_description\n");
     std::memset(timeset_description, 0, Z_BUFL);
     return Z_OK;
 }
 
+// Returns the time set of the geometry: 1.
 int USERD_get_geom_timeset_number(void)
 {
-    debug_print("USERD_get_geom_timeset_number, %d\n", geom_timeset);
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_geom_timeset_number, %d\n", geom_timeset);
     return geom_timeset;
 }
 
+// Takes a time set number. Returns the number of time steps.
 int USERD_get_num_of_time_steps(int timeset_number)
 {
-    debug_print("USERD_get_num_of_time_steps: timeset_number %d, number of timesteps %d\n", timeset_number,
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_num_of_time_steps: timeset_number %d, number of timesteps %d\n", timeset_number,
                 state.Num_time_steps);
     return state.Num_time_steps;
 }
 
+// Fills solution_times with the time of every step in seconds. Returns Z_OK.
 int USERD_get_sol_times(int, float *solution_times)
 {
-    debug_print("USERD_get_sol_times\n");
-    debug_print("timestep, timevalue\n");
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_get_sol_times\n");
+    debug_print(state, "timestep, timevalue\n");
     for (int i = 0; i < state.Num_time_steps; ++i) {
         float t = entry_or_zero(state.time_values, i);
         solution_times[i] = t;
-        debug_print("   %d   ,  %12.5g\n", i, static_cast<double>(t));
+        debug_print(state, "   %d   ,  %12.5g\n", i, static_cast<double>(t));
     }
     return Z_OK;
 }
 
+// Takes a time set and a step (from 0) and makes the step, clamped into the
+// time line, the current step of the default reader.
 void USERD_set_time_set_and_step(int timeset_number, int time_step)
 {
-    debug_print("USERD_set_time_set_and_step, timeset %d, timestep %d\n", timeset_number, time_step);
+    ReaderState &state = default_reader();
+    debug_print(state, "USERD_set_time_set_and_step, timeset %d, timestep %d\n", timeset_number, time_step);
     // The step is kept inside the time line, so that every per-step table
     // is read within its rows.
     int last = state.Num_time_steps - 1;
@@ -58,7 +72,7 @@ void USERD_set_time_set_and_step(int timeset_number, int time_step)
     state.current_step = time_step;
     state.current_timeset = timeset_number;
     if (timeset_number > 1)
-        always_print("Error, timeset > 1 \n");
+        always_print(state, "Error, timeset > 1 \n");
 }
 
 }  // extern "C"

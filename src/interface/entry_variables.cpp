@@ -2,26 +2,27 @@
 // per-node values of a part at the current step.
 #include <cstddef>
 
-#include "deck/text_parse.h"
+#include "core/diagnostics.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
 #include "geometry/part_table.h"
-#include "geometry/surface_file.h"
-#include "interface/diagnostics.h"
+#include "interface/default_reader.h"
 #include "interface/entry_guard.h"
-#include "interface/reader_state.h"
 #include "userd_api.h"
+#include "variables/variables.h"
 
 namespace {
 
 // Description lines hold at most this many characters before their terminator.
 constexpr std::size_t description_limit = Z_BUFL - 2;
 
-bool is_listed_variable(int which_var)
+bool is_listed_variable(ReaderState &state, int which_var)
 {
     return which_var >= 1 && which_var <= state.Num_variables;
 }
 
 // The name of list entry i; empty when the list has not been built.
-const std::string &variable_name(int i)
+const std::string &variable_name(ReaderState &state, int i)
 {
     static const std::string unnamed;
     if (i < 0 || static_cast<std::size_t>(i) >= state.variable_names.size())
@@ -37,58 +38,37 @@ void write_description(char line[Z_BUFL], const std::string &text)
     copy_text(line, text, description_limit);
     line[Z_BUFL - 1] = '\0';
 }
-
-// Values of variable v on host part `part_number` for the current step, one
-// per node from position 1 on: 1, or 2 when the part has no value for it.
-int copy_part_values(const PartRecord &part, int part_number, int v, float *var_array)
-{
-    std::size_t slot = static_cast<std::size_t>(v);
-    int nodes = part.number_of_nodes;
-    // Point parts follow the surface parts in the part table.
-    if (part_number > surface_part_count()) {
-        if (slot >= part.node_values.size() || part.node_values[slot].empty() || part.node_values[slot][0] == 0.0f)
-            return Z_UNDEF;
-        const std::vector<float> &values = part.node_values[slot];
-        for (int i = 0; i < nodes && static_cast<std::size_t>(i) < values.size(); ++i)
-            var_array[i + 1] = values[static_cast<std::size_t>(i)];
-        return Z_OK;
-    }
-    // A surface part has one value per variable and step, the same at every
-    // node; the constants of the list have none on a part.
-    if (v < variable_file_slots && part.variable_files[v] == "NULL" && entry_or_zero(part.constant_values, v) == 0.0f)
-        return Z_UNDEF;
-    float value = v < per_part_variable_count() ? part.surface_values[v] : 0.0f;
-    if (value == 0.0f)
-        return Z_UNDEF;
-    for (int i = 0; i < nodes; ++i)
-        var_array[i + 1] = value;
-    return Z_OK;
-}
-
 }  // namespace
 
 extern "C" {
 
+// Builds the parts for the current step (the first build may add
+// Total_Pressure). Returns the number of variables.
 int USERD_get_number_of_variables(void)
 {
-    return guarded("USERD_get_number_of_variables", 0, []() -> int {
-        debug_print("USERD_get_number_of_variables\n");
+    ReaderState &state = default_reader();
+    return guarded(state, "USERD_get_number_of_variables", 0, [&]() -> int {
+        debug_print(state, "USERD_get_number_of_variables\n");
         // The first build adds Total_Pressure when the deck marks it.
-        reload_all_parts();
-        debug_print("Num_variables = %d\n", state.Num_variables);
+        reload_all_parts(state);
+        debug_print(state, "Num_variables = %d\n", state.Num_variables);
         return state.Num_variables;
     });
 }
 
+// Builds the parts for the current step, then fills per variable its name,
+// type (scalar or constant), classification, complex flag, whether it changes
+// over time, and time set. Returns Z_OK.
 int USERD_get_gold_variable_info(char **var_description, char **, int *var_type, int *var_classify,
                                  int *var_complex, char **, float *, int *var_contran, int *var_timeset)
 {
-    return guarded("USERD_get_gold_variable_info", Z_ERR, [&]() -> int {
-        debug_print("USERD_get_gold_variable_info\n");
-        reload_all_parts();
-        int per_part = per_part_variable_count();
+    ReaderState &state = default_reader();
+    return guarded(state, "USERD_get_gold_variable_info", Z_ERR, [&]() -> int {
+        debug_print(state, "USERD_get_gold_variable_info\n");
+        reload_all_parts(state);
+        int per_part = per_part_variable_count(state);
         for (int i = 0; i < state.Num_variables; ++i) {
-            copy_text(var_description[i], variable_name(i), name_limit);
+            copy_text(var_description[i], variable_name(state, i), name_limit);
             var_type[i] = i < per_part ? Z_SCALAR : Z_CONSTANT;
             var_classify[i] = Z_PER_NODE;
             var_complex[i] = 0;
@@ -101,37 +81,47 @@ int USERD_get_gold_variable_info(char **var_description, char **, int *var_type,
     });
 }
 
+// Builds the parts for the current step, then fills line1 with the case folder
+// (Z_GEOM) or the variable's name (Z_VARI). Returns Z_OK, or Z_ERR for a
+// variable number that does not exist.
 int USERD_get_descrip_lines(int which_type, int which_var, int, char line1[Z_BUFL], char *)
 {
-    return guarded("USERD_get_descrip_lines", Z_ERR, [&]() -> int {
-        debug_print("USERD_get_descrip_lines\n");
-        reload_all_parts();
+    ReaderState &state = default_reader();
+    return guarded(state, "USERD_get_descrip_lines", Z_ERR, [&]() -> int {
+        debug_print(state, "USERD_get_descrip_lines\n");
+        reload_all_parts(state);
         if (which_type == Z_GEOM) {
             write_description(line1, state.case_folder);
-            debug_print("  Geometry location '%s'\n", state.case_folder.c_str());
+            debug_print(state, "  Geometry location '%s'\n", state.case_folder.c_str());
         } else if (which_type == Z_VARI) {
-            if (!is_listed_variable(which_var))
+            if (!is_listed_variable(state, which_var))
                 return Z_ERR;
-            const std::string &name = variable_name(which_var - 1);
+            const std::string &name = variable_name(state, which_var - 1);
             write_description(line1, name);
-            debug_print("  Variable '%s'\n", name.c_str());
+            debug_print(state, "  Variable '%s'\n", name.c_str());
         }
         return Z_OK;
     });
 }
 
+// Takes a variable number and a part number (from 1). Builds the parts for the
+// current step and fills var_array with the part's values of the variable from
+// position 1 on. Returns Z_OK, Z_UNDEF when the part has no values for it, or
+// Z_ERR for anything but the real scalar of a listed variable on an existing
+// part.
 int USERD_get_var_by_component(int which_variable, int which_part, int var_type, int, int imag_data, int component,
                                float *var_array)
 {
-    return guarded("USERD_get_var_by_component", Z_ERR, [&]() -> int {
-        debug_print("USERD_get_var_by_component\n");
+    ReaderState &state = default_reader();
+    return guarded(state, "USERD_get_var_by_component", Z_ERR, [&]() -> int {
+        debug_print(state, "USERD_get_var_by_component\n");
         if (var_type != Z_SCALAR || imag_data == 1 || component != 0)
             return Z_ERR;
-        reload_all_parts();
-        const PartRecord *part = host_part(which_part);
-        if (!is_listed_variable(which_variable) || !part)
+        reload_all_parts(state);
+        const PartRecord *part = host_part(state, which_part);
+        if (!is_listed_variable(state, which_variable) || !part)
             return Z_ERR;
-        return copy_part_values(*part, which_part, which_variable - 1, var_array);
+        return copy_part_values(state, *part, which_part, which_variable - 1, var_array);
     });
 }
 

@@ -1,7 +1,7 @@
 // Slider-crank kinematics of the piston.
 #include <cmath>
 
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 #include "motion/engine_motion.h"
 
 namespace {
@@ -11,7 +11,7 @@ constexpr double degrees_to_radians = 0.0174532925;
 
 }  // namespace
 
-float current_crank_angle()
+float current_crank_angle(ReaderState &state)
 {
     const int step = state.current_step;
     if (!state.crank_angles.empty())
@@ -22,14 +22,14 @@ float current_crank_angle()
                               static_cast<double>(entry_or_zero(state.time_values, step)));
 }
 
-float current_crank_theta()
+float current_crank_theta(ReaderState &state)
 {
-    return static_cast<float>(static_cast<double>(current_crank_angle()) * degrees_to_radians);
+    return static_cast<float>(static_cast<double>(current_crank_angle(state)) * degrees_to_radians);
 }
 
-float piston_displacement()
+float piston_displacement(ReaderState &state)
 {
-    const double theta = current_crank_theta();
+    const double theta = current_crank_theta(state);
     const float r = state.engine_params.stroke * 0.5f;
     const double L = state.engine_params.conrod;
     const double rs = r * std::sin(theta);

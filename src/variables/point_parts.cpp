@@ -2,14 +2,14 @@
 // and values for the current step, taken from the point data stored when the
 // boundary deck was read.
 #include <cstring>
-#include <new>
 #include <string_view>
 
-#include "deck/line_reader.h"
-#include "deck/text_parse.h"
+#include "core/allocation.h"
+#include "core/diagnostics.h"
+#include "core/line_reader.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
 #include "geometry/part_table.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
 
 namespace {
 
@@ -56,9 +56,9 @@ const float *stored_point(const PartRecord &part, int block, int point)
 
 }  // namespace
 
-int read_nodal_info(CaseFile &file, int part_index, char *line)
+int read_nodal_info(ReaderState &state, CaseFile &file, int part_index, char *line)
 {
-    debug_print("read_nodal_info\n");
+    debug_print(state, "read_nodal_info\n");
     if (part_index < 0 || static_cast<std::size_t>(part_index) >= state.part_table.size())
         return -1;
     PartRecord &part = state.part_table[static_cast<std::size_t>(part_index)];
@@ -69,16 +69,17 @@ int read_nodal_info(CaseFile &file, int part_index, char *line)
 
     if (state.geometry_pending == 1) {
         std::size_t variables = state.Num_variables > 0 ? static_cast<std::size_t>(state.Num_variables) : 0;
-        try {
-            part.node_values.assign(variables, std::vector<float>(nodes, 0.0f));
-        } catch (const std::bad_alloc &) {
-            part.node_values.clear();
-            always_print("Cannot allocate the node values of %s\n", part.name.c_str());
+        const bool made = allocated([&] { part.node_values.assign(variables, std::vector<float>(nodes, 0.0f)); },
+                                    [&] {
+                                        part.node_values.clear();
+                                        always_print(state, "Cannot allocate the node values of %s\n",
+                                                     part.name.c_str());
+                                    });
+        if (!made)
             return -1;
-        }
     }
 
-    // The time line follows the file's blocks; a step beyond them shows the last.
+    // A step beyond the blocks the file filled shows the last of them.
     int block = state.current_step;
     if (block >= part.point_blocks)
         block = part.point_blocks - 1;

@@ -1,38 +1,32 @@
 // Boundary value files: a table of a region's pressure, total pressure or
 // temperature against time or crank angle, placed on the case's time line.
-#include <new>
 #include <string>
 #include <vector>
 
-#include "deck/line_reader.h"
-#include "deck/text_parse.h"
-#include "deck/value_table.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
+#include "core/allocation.h"
+#include "core/diagnostics.h"
+#include "core/line_search.h"
+#include "core/line_reader.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
+#include "core/value_table.h"
 #include "variables/variables.h"
 
 namespace {
 
 // Reads the table of an open value file. The first line is a title; the rows
 // start after the first later line holding "crank" or "second" (a file
-// without one has no rows) and end at the end of the file or at a line holding
-// no word. Each row is the abscissa and the value, separated by blanks or
-// tabs; a row without a value word has the value 0. A line too long for the
-// line reader reads as the line before it.
+// without one has no rows) and end at a line that is not delivered (the end of
+// the file, or a line too long to be read) or at a line holding no word. Each
+// row is the abscissa and the value, separated by blanks or tabs; a row
+// without a value word has the value 0.
 void read_value_table(CaseFile &file, ValueTable &table)
 {
     char line[line_buffer_size] = "";
     read_next_line(file, line);
-    bool heading_found = false;
-    while (read_line_or_end(file, line)) {
-        if (contains(line, "crank") || contains(line, "second")) {
-            heading_found = true;
-            break;
-        }
-    }
-    if (!heading_found)
+    if (!find_unit_line(file, line, -1))
         return;
-    while (read_line_or_end(file, line)) {
+    while (read_next_line(file, line) == 1) {
         std::vector<std::string_view> words = split_words(line, true);
         if (words.empty())
             break;
@@ -43,10 +37,10 @@ void read_value_table(CaseFile &file, ValueTable &table)
 
 // The value of per-part variable `slot` at step s. step_values holds one
 // float per per-part variable and step, step after step:
-// index s * per_part_variable_count() + slot, as the part table sizes it.
-void store_step_value(PartRecord &part, int step, int slot, float value)
+// index s * per_part_variable_count(state) + slot, as the part table sizes it.
+void store_step_value(ReaderState &state, PartRecord &part, int step, int slot, float value)
 {
-    std::size_t index = static_cast<std::size_t>(step) * static_cast<std::size_t>(per_part_variable_count()) +
+    std::size_t index = static_cast<std::size_t>(step) * static_cast<std::size_t>(per_part_variable_count(state)) +
                         static_cast<std::size_t>(slot);
     if (index < part.step_values.size())
         part.step_values[index] = value;
@@ -54,7 +48,8 @@ void store_step_value(PartRecord &part, int step, int slot, float value)
 
 // Every step whose abscissa the table gives a value at gets that value; the
 // other steps keep theirs.
-void place_on_steps(PartRecord &part, int slot, const ValueTable &table, const std::vector<float> &abscissas)
+void place_on_steps(ReaderState &state, PartRecord &part, int slot, const ValueTable &table,
+                    const std::vector<float> &abscissas)
 {
     std::size_t steps = state.Num_time_steps > 0 ? static_cast<std::size_t>(state.Num_time_steps) : 0;
     if (abscissas.size() < steps)
@@ -62,47 +57,46 @@ void place_on_steps(PartRecord &part, int slot, const ValueTable &table, const s
     for (std::size_t s = 0; s < steps; ++s) {
         float value = 0.0f;
         if (look_up(table, abscissas[s], value))
-            store_step_value(part, static_cast<int>(s), slot, value);
+            store_step_value(state, part, static_cast<int>(s), slot, value);
     }
 }
 
 }  // namespace
 
-int get_variable_values_from_file(int part_index, int slot)
+int get_variable_values_from_file(ReaderState &state, int part_index, int slot)
 {
-    debug_print("get_variable_values_from_file\n");
-    debug_print("part_num = %d\n", part_index + 1);
+    debug_print(state, "get_variable_values_from_file\n");
+    debug_print(state, "part_num = %d\n", part_index + 1);
     if (state.geometry_pending != 1)
         return 1;
     if (part_index < 0 || static_cast<std::size_t>(part_index) >= state.part_table.size() || slot < 0 ||
-        slot >= per_part_variable_count() || slot >= variable_file_slots)
+        slot >= per_part_variable_count(state) || slot >= variable_file_slots)
         return -1;
     PartRecord &part = state.part_table[static_cast<std::size_t>(part_index)];
     const std::string &path = part.variable_files[slot];
 
     CaseFile file;
     if (!open_case_file(file, path)) {
-        always_print("Error opening file %s\n", path.c_str());
+        always_print(state, "Error opening file %s\n", path.c_str());
         return -1;
     }
     ValueTable table;
-    try {
-        read_value_table(file, table);
-        close_case_file(file);
+    const bool made = allocated(
+        [&] {
+            read_value_table(file, table);
+            close_case_file(file);
 
-        bool seconds = state.engine_mode == 0 && state.crank_flag == 0;
-        bool crank = state.engine_mode == 1 && state.crank_flag == 1;
-        if (seconds) {
-            place_on_steps(part, slot, table, state.time_values);
-        } else if (crank && !state.crank_angles.empty()) {
-            // A table that does not cover the whole crank range gives no step a value.
-            if (place_on_crank_range(table, state.crank_angles.front(), state.crank_angles.back()))
-                place_on_steps(part, slot, table, state.crank_angles);
-        }
-        // A crank table in a seconds case, or the other way round, gives nothing.
-    } catch (const std::bad_alloc &) {
-        always_print("Cannot allocate the value table of %s\n", path.c_str());
-        return -1;
-    }
-    return 1;
+            bool seconds = state.engine_mode == 0 && state.crank_flag == 0;
+            bool crank = state.engine_mode == 1 && state.crank_flag == 1;
+            if (seconds) {
+                place_on_steps(state, part, slot, table, state.time_values);
+            } else if (crank && !state.crank_angles.empty()) {
+                // A table that does not cover the whole crank range gives no step a value.
+                if (place_on_crank_range(table, state.crank_angles.front(), state.crank_angles.back()))
+                    place_on_steps(state, part, slot, table, state.crank_angles);
+            }
+            // A crank table in a seconds case, or the other way round, gives nothing.
+        },
+        [&] { always_print(state, "Cannot allocate the value table of %s\n", path.c_str()); });
+    return made ? 1 : -1;
 }

@@ -6,12 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/diagnostics.h"
+#include "core/line_reader.h"
+#include "core/reader_state.h"
+#include "core/text_parse.h"
 #include "deck/deck_readers.h"
-#include "deck/line_reader.h"
-#include "deck/text_parse.h"
 #include "geometry/surface_file.h"
-#include "interface/diagnostics.h"
-#include "interface/reader_state.h"
 #include "variables/variables.h"
 
 namespace {
@@ -23,7 +23,7 @@ constexpr int value_block_lines = 3;
 
 // The names in list order: the per-part variables, then in engine cases the
 // engine constants (the lifts only when the lift files were read).
-std::vector<const char *> variable_list()
+std::vector<const char *> variable_list(ReaderState &state)
 {
     std::vector<const char *> names{"Pressure"};
     if (state.total_pressure_present == 1)
@@ -49,10 +49,10 @@ void set_constant(PartRecord &part, int index, float value)
         part.constant_values[static_cast<std::size_t>(index)] = value;
 }
 
-void set_value_file(PartRecord &part, int slot, std::string_view line)
+void set_value_file(ReaderState &state, PartRecord &part, int slot, std::string_view line)
 {
     if (slot >= 0 && slot < variable_file_slots)
-        part.variable_files[slot] = case_path(quoted_name(line));
+        part.variable_files[slot] = case_path(state, quoted_name(line));
 }
 
 // "Ne" / "ne" (not a boundary value of this kind) anywhere on the line means 0.
@@ -85,7 +85,7 @@ float last_word_value(std::string_view line)
 
 // One line of a region's value block: the pressure line, the temperature line,
 // or anything else (the "velocity" line), which is passed over.
-void read_value_line(PartRecord &part, std::string_view line)
+void read_value_line(ReaderState &state, PartRecord &part, std::string_view line)
 {
     if (line.empty())
         return;
@@ -93,7 +93,7 @@ void read_value_line(PartRecord &part, std::string_view line)
     bool quoted = contains(line, "\"");
     if (line[0] == 'p') {
         if (quoted)
-            set_value_file(part, contains(line, "[") ? T : 0, line);
+            set_value_file(state, part, contains(line, "[") ? T : 0, line);
         else if (marks_no_value(line))
             set_constant(part, 0, 0.0f);
         else if (contains(line, "["))
@@ -102,7 +102,7 @@ void read_value_line(PartRecord &part, std::string_view line)
             set_constant(part, 0, parse_float(word_at(line, 2, false)));
     } else if (line[0] == 't') {
         if (quoted)
-            set_value_file(part, T + 1, line);
+            set_value_file(state, part, T + 1, line);
         else if (marks_no_value(line))
             set_constant(part, T + 1, 0.0f);
         else
@@ -112,18 +112,18 @@ void read_value_line(PartRecord &part, std::string_view line)
 
 }  // namespace
 
-int get_var_file_names_and_constant_values()
+int get_var_file_names_and_constant_values(ReaderState &state)
 {
-    debug_print("get_var_file_names_and_constant_values\n");
+    debug_print(state, "get_var_file_names_and_constant_values\n");
     int T = state.total_pressure_present;
     std::size_t count = state.Num_variables > 0 ? static_cast<std::size_t>(state.Num_variables) : 0;
 
-    std::vector<const char *> names = variable_list();
+    std::vector<const char *> names = variable_list(state);
     state.variable_names.assign(count, std::string());
     for (std::size_t i = 0; i < count && i < names.size(); ++i)
         state.variable_names[i] = bounded(names[i], name_limit);
 
-    int surfaces = surface_part_count();
+    int surfaces = surface_part_count(state);
     for (int n = 0; n < surfaces; ++n) {
         PartRecord &part = state.part_table[static_cast<std::size_t>(n)];
         part.constant_values.assign(count, 0.0f);
@@ -171,7 +171,7 @@ int get_var_file_names_and_constant_values()
             read_next_line(file, line);
             // Blocks beyond the deck's region count have no part to go to.
             if (region <= surfaces)
-                read_value_line(state.part_table[static_cast<std::size_t>(region - 1)], line);
+                read_value_line(state, state.part_table[static_cast<std::size_t>(region - 1)], line);
         }
     }
     close_case_file(file);

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "deck/line_reader.h"
+#include "core/line_reader.h"
 #include "test_support.h"
 
 namespace {

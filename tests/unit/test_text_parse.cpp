@@ -4,27 +4,36 @@
 #include <cmath>
 #include <cstring>
 
-#include "deck/text_parse.h"
+#include "core/text_parse.h"
 
-TEST(TextParse, NumbersAreReadByTheirLongestLeadingPart)
+TEST(TextParse, NumbersAreDecimalAndReadByTheirLongestLeadingPart)
 {
     EXPECT_EQ(parse_leading_double("  -180xyz"), -180.0);
     EXPECT_EQ(parse_leading_double("1.5e3,"), 1500.0);
     EXPECT_EQ(parse_leading_double("1e"), 1.0);
-    EXPECT_EQ(parse_leading_double(".5"), 0.5);
+    EXPECT_EQ(parse_leading_double("-.5"), -0.5);
     EXPECT_EQ(parse_leading_double("+2."), 2.0);
-    EXPECT_EQ(parse_leading_double("0x10"), 16.0);
     EXPECT_EQ(parse_leading_double("bore"), 0.0);
     EXPECT_EQ(parse_leading_double("+-5"), 0.0);
+    EXPECT_EQ(parse_leading_double("."), 0.0);
     EXPECT_EQ(parse_leading_double(""), 0.0);
-    EXPECT_TRUE(std::isinf(parse_leading_double("inf")));
-    EXPECT_TRUE(std::isnan(parse_leading_double("nan")));
-    EXPECT_TRUE(std::isinf(parse_leading_double("1e999")));
-    EXPECT_EQ(parse_leading_double("1e-999"), 0.0);
+    // Words and hexadecimal forms are not numbers: they read 0, and a hex
+    // form stops after its leading "0".
+    for (const char *word : {"inf", "-inf", "INF", "nan", "NaN", "infinity", "-Infinity"})
+        EXPECT_EQ(parse_leading_double(word), 0.0) << word;
+    const char hex[] = "0x10";
+    const char *stop = nullptr;
+    EXPECT_EQ(parse_leading_double(hex, hex + 4, &stop), 0.0);
+    EXPECT_EQ(stop, hex + 1);
+    EXPECT_EQ(parse_float("0x1p4"), 0.0f);
+    // Beyond the float's range: infinity with its sign; below it: 0.
+    EXPECT_EQ(parse_float("1e39"), HUGE_VALF);
+    EXPECT_EQ(parse_float("-1e999"), -HUGE_VALF);
+    EXPECT_EQ(parse_float("1e-50"), 0.0f);
+    EXPECT_EQ(parse_float("1e-999"), 0.0f);
     // Stored values are the parsed double rounded once to float.
     EXPECT_EQ(parse_float("0.0825"), static_cast<float>(0.0825));
     const char text[] = "12 34.5 x";
-    const char *stop = nullptr;
     EXPECT_EQ(parse_leading_double(text, text + 9, &stop), 12.0);
     EXPECT_EQ(parse_leading_double(stop, text + 9, &stop), 34.5);
     EXPECT_EQ(parse_leading_double(stop, text + 9, &stop), 0.0);

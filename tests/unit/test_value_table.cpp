@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "deck/value_table.h"
+#include "core/value_table.h"
 
 TEST(ValueTable, LookUpTakesExactRowsAndInterpolatesBetween)
 {
@@ -19,7 +19,6 @@ TEST(ValueTable, LookUpTakesExactRowsAndInterpolatesBetween)
     ValueTable u{{0.5f, 2.0f}, {0.0f, 10.0f}};
     EXPECT_TRUE(look_up(u, 1.2f, v));
     EXPECT_EQ(v, 0x1.2aaaacp+2f);
-    EXPECT_NEAR(v, 4.6666665f, 1e-6f);
 }
 
 TEST(ValueTable, CrankTablesAreMovedBackAndContinuedByCycle)

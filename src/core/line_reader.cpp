@@ -1,4 +1,4 @@
-#include "deck/line_reader.h"
+#include "core/line_reader.h"
 
 #include <cstring>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "deck/value_table.h"
+#include "core/value_table.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "deck/text_parse.h"
+#include "core/text_parse.h"
 
 #include <charconv>
 #include <climits>
@@ -12,9 +12,9 @@ bool is_c_space(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool is_hex_digit(char c)
+bool is_digit(char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return c >= '0' && c <= '9';
 }
 
 // Past leading white space and one sign, as the C library's number readers go.
@@ -37,25 +37,25 @@ double parse_leading_double(const char *first, const char *last, const char **st
 {
     bool negative = false;
     const char *p = skip_space_and_sign(first, last, negative);
+    // Only decimal notation is a number: it starts with a digit, or with a
+    // point followed by a digit. Words such as "inf" or "nan" are not
+    // numbers, and "0x10" is read as its leading "0".
+    bool starts_number = p < last && (is_digit(*p) || (*p == '.' && last - p > 1 && is_digit(p[1])));
     double value = 0;
     std::from_chars_result result{p, std::errc::invalid_argument};
-    if (last - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
-        ((last - p > 2 && is_hex_digit(p[2])) || (last - p > 3 && p[2] == '.' && is_hex_digit(p[3])))) {
-        result = std::from_chars(p + 2, last, value, std::chars_format::hex);
-    } else if (p < last && *p != '+' && *p != '-') {
+    if (starts_number)
         result = std::from_chars(p, last, value, std::chars_format::general);
-    }
     if (result.ec == std::errc::invalid_argument) {
         if (stop)
             *stop = first;
         return 0.0;
     }
-    // Out of range: from_chars leaves value untouched; strtod gives
-    // +-HUGE_VAL for overflow and a value near zero for underflow.
+    // Out of the double's range: from_chars leaves value untouched. A value
+    // too large reads as infinity, one too small as 0.
     if (result.ec == std::errc::result_out_of_range) {
         const char *q = p;
         bool mantissa_nonzero = false;
-        while (q < result.ptr && *q != 'e' && *q != 'E' && *q != 'p' && *q != 'P') {
+        while (q < result.ptr && *q != 'e' && *q != 'E') {
             if (*q >= '1' && *q <= '9')
                 mantissa_nonzero = true;
             ++q;

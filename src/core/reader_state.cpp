@@ -1,14 +1,14 @@
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 
-ReaderState state;
-
-void begin_new_load()
+void begin_new_load(ReaderState &state)
 {
     ReaderState fresh;
     fresh.debug_flag = state.debug_flag;
     fresh.moving_liner = state.moving_liner;
     fresh.Num_pulldowns = state.Num_pulldowns;
     fresh.pulldown_values[0] = state.pulldown_values[0];
+    fresh.message_sink = state.message_sink;
+    fresh.message_user = state.message_user;
     state = std::move(fresh);
 }
 

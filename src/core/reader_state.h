@@ -1,7 +1,10 @@
-// The reader state: every value the reader keeps between calls lives in the one
-// `state` record below. The host calls one entry point at a time on one thread,
-// so there are no locks. A new case load starts from a clean record; only the
-// reader dialog's choices carry over (begin_new_load).
+// The reader state: a ReaderState is one reader, and every value the reader
+// keeps between calls lives in it. Every routine of the reader works on the
+// reader it is given as its first parameter `state`; nothing else holds
+// state, so readers are independent of each other. One reader is used by one
+// thread at a time, so there are no locks; different readers may run on
+// different threads at once. A new case load starts from a clean record; only
+// the reader dialog's choices carry over (begin_new_load).
 #pragma once
 
 #include <cstddef>
@@ -86,7 +89,7 @@ struct PartRecord {
     std::vector<float> coords;  // 3 floats per node
     std::vector<int> node_ids;
     std::vector<float> point_data;  // per block, per point: x, y, z, value
-    int point_blocks = 0;           // blocks held in point_data
+    int point_blocks = 0;           // blocks of point_data the file filled
     int point_capacity = 0;         // points per block in point_data
 
     // Variables. A surface part has one value per per-part variable and step,
@@ -99,12 +102,21 @@ struct PartRecord {
     std::vector<std::vector<float>> node_values;  // point parts: Num_variables arrays
 };
 
+// Receives one diagnostic message of a reader, as formatted text (one or more
+// lines, or part of one, exactly as it would be written to standard error).
+using MessageSink = void (*)(void *user, const char *text);
+
 struct ReaderState {
     // Reader dialog choices (kept across loads).
     int debug_flag = 0;
     int moving_liner = 0;
     int Num_pulldowns = 1;
     int pulldown_values[1] = {0};
+
+    // Where the reader's diagnostics go (kept across loads): standard error
+    // when message_sink is null, else message_sink(message_user, text).
+    MessageSink message_sink = nullptr;
+    void *message_user = nullptr;
 
     // Case files.
     std::string host_file_name;
@@ -155,14 +167,12 @@ struct ReaderState {
     std::vector<float> surface_x, surface_y, surface_z;  // vertex n at index n-1
 };
 
-extern ReaderState state;
-
 // Starts a new case load: everything back to its initial value except the
-// reader dialog's choices.
-void begin_new_load();
+// reader dialog's choices and the diagnostics sink.
+void begin_new_load(ReaderState &state);
 
 // Number of per-part variables: Pressure, Total_Pressure when present, Temperature.
-inline int per_part_variable_count() { return state.total_pressure_present + 2; }
+inline int per_part_variable_count(ReaderState &state) { return state.total_pressure_present + 2; }
 
 // The entry of a per-step table (stride floats per step) for the current
 // step, or nullptr when the table has no row for it.

@@ -6,9 +6,13 @@
 #include <string_view>
 #include <vector>
 
-// The longest leading part of [first, last) that forms a number, read the way
-// the C library's strtod reads it (leading white space, sign, decimal or
-// hexadecimal notation, "inf", "nan"), but independent of the locale.
+// The longest leading part of [first, last) that forms a decimal number:
+// leading white space, an optional sign, digits with an optional point, and
+// an optional exponent ("e" or "E", optional sign, digits); the point is
+// always '.', whatever the locale. Nothing else is a number: "inf", "nan",
+// "infinity" read 0 and "0x10" reads as its leading "0". A number beyond the
+// double range reads as plus or minus infinity, one below it as 0; rounded to
+// float, a value beyond the float range becomes infinity.
 // Returns 0 when no number starts there; *stop (if given) points past the
 // characters used, or at first when none were.
 double parse_leading_double(const char *first, const char *last, const char **stop = nullptr);
