@@ -51,15 +51,9 @@ def test_engine_export_reads_back(tmp_path):
     vertices, regions = surface_regions(os.path.join(ENGINE, "engine_surface.dat"))
     at_tdc = read_blocks(out / "engine_case_0360.vtm")
     assert list(at_tdc) == ["piston", "liner", "cylinder head", "intake valve", "exhaust valve"]
-    for number, name in enumerate(at_tdc, start=1):
-        assert at_tdc[name].GetNumberOfCells() == len(regions[number])
-        assert at_tdc[name].GetNumberOfPoints() == len(np.unique(regions[number]))
     # Crank 0 is top dead centre: the piston is one stroke above where the file draws it.
     piston_z = vertices[np.unique(regions[1]), 2]
     assert np.allclose(np.sort(points(at_tdc["piston"])[:, 2]), np.sort(piston_z) + 0.088, atol=1e-6)
-    head = at_tdc["cylinder head"]
-    assert np.allclose(vtk_to_numpy(head.GetPointData().GetArray("Pressure")), 106325.0)
-    assert head.GetFieldData().GetArray("Crank_Angle").GetValue(0) == 0.0
 
     # Crank 480: intake lift 8 mm along (0, 0, -1); the piston by the slider crank.
     late = read_blocks(out / "engine_case_1320.vtm")
