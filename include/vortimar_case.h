@@ -24,9 +24,10 @@
  * until vc_close, a message text and the error message until the next call
  * on the same handle, vc_open_error() until the next vc_open of the thread.
  *
- * This build holds one open case per library at a time: a second vc_open
- * while a case is open fails with VC_ERR_BUSY. A handle must be used from
- * one thread at a time.
+ * Several cases can be open at once; each handle has a reader of its own, so
+ * cases answer independently of each other, whatever the order of calls.
+ * Different handles may be used from different threads at the same time; a
+ * handle must be used from one thread at a time.
  *
  * Example:
  *
@@ -69,7 +70,6 @@ extern "C" {
 #define VC_ERR_RANGE (-2)    /* part, step, variable or message number out of range */
 #define VC_ERR_SIZE (-3)     /* caller's array too small */
 #define VC_ERR_NOT_FOUND (-4) /* path does not exist, or no inputs.in there */
-#define VC_ERR_BUSY (-5)     /* another case is open in this library */
 #define VC_ERR_MEMORY (-6)   /* an allocation failed */
 #define VC_ERR_INTERNAL (-7) /* anything else that went wrong inside */
 
@@ -102,7 +102,7 @@ extern "C" {
 #define VC_MOTION_ARBITRARY 4
 
 /* Sources of a per-part variable on a part. */
-#define VC_SOURCE_NONE 0         /* not a per-part variable (an engine constant) */
+#define VC_SOURCE_NONE 0         /* no values: an engine constant, or a variable a point part's file does not give */
 #define VC_SOURCE_CONSTANT 1     /* a value written in boundary.in */
 #define VC_SOURCE_VALUE_FILE 2   /* a value file over time */
 #define VC_SOURCE_SPATIAL_FILE 3 /* a point part: its spatial value file */
@@ -179,6 +179,10 @@ VC_API int vc_variable(vc_case *handle, int variable, const char **name, int *is
  * point of the compact mesh (capacity vertex_count); VC_NO_VALUES where the
  * host receives none. */
 VC_API int vc_part_values(vc_case *handle, int part, int step, int variable, float *values, int capacity);
+/* A surface part has one value of a per-part variable at a step, the same at
+ * all its points: that value, without an array (VC_NO_VALUES where the host
+ * receives none). A point part is VC_ERR_ARGUMENT: use vc_part_values. */
+VC_API int vc_part_value(vc_case *handle, int part, int step, int variable, float *value);
 /* The value of an engine constant at the step. */
 VC_API int vc_constant(vc_case *handle, int variable, int step, float *value);
 

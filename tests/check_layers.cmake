@@ -3,13 +3,18 @@
 #   deck/, geometry/, variables/, motion/   include core/, each other and the host's
 #                                           declarations (userd_api.h), never interface/
 #   interface/                              the host's entry points: may include anything
+#   capi/                                   the case library's C interface: the layers below
+#                                           and its own header, never the host's entry points
 # Usage: cmake -DSRC=<the src folder> -P check_layers.cmake
 set(allowed_core "core/")
 set(allowed_subsystem "core/|deck/|geometry/|variables/|motion/|userd_api\\.h$")
+set(allowed_capi "${allowed_subsystem}|capi/|vortimar_case\\.h$")
 set(failures "")
-foreach(layer core deck geometry variables motion)
+foreach(layer core deck geometry variables motion capi)
   if(layer STREQUAL "core")
     set(allowed "${allowed_core}")
+  elseif(layer STREQUAL "capi")
+    set(allowed "${allowed_capi}")
   else()
     set(allowed "${allowed_subsystem}")
   endif()

@@ -5,11 +5,11 @@
 // diagnostics collected through its message sink.
 #pragma once
 
-#include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "alone_and_together.h"
 #include "core/reader_state.h"
 #include "deck/deck_readers.h"
 #include "geometry/part_table.h"
@@ -19,21 +19,7 @@
 
 namespace snapshot {
 
-#if defined(_WIN32)
-constexpr char separator[] = "\\";
-#else
-constexpr char separator[] = "/";
-#endif
-
-inline void add(std::string &out, const char *format, ...)
-{
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    out += text;
-}
+using together::add;
 
 inline void collect(void *user, const char *text)
 {
@@ -49,10 +35,7 @@ inline int open_case(ReaderState &r, const std::string &folder, bool liner, std:
     r.message_user = messages;
     r.debug_flag = 1;
     r.moving_liner = liner ? 1 : 0;
-    begin_new_load(r);
-    r.host_file_name = "inputs.in";
-    r.case_folder = folder + separator;
-    return get_file_info(r);
+    return load_case(r, "inputs.in", folder);
 }
 
 // Everything the reader answers at one step.

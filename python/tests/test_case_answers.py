@@ -54,6 +54,25 @@ def test_engine_rigid_body_and_liner(engine):
     assert mesh.points[2, 2] == pytest.approx(-0.0999, rel=1e-6)
 
 
+def test_mesh_reads_connectivity_once_and_points_and_values_per_step(engine):
+    at_90, at_180 = engine.mesh(4, 180), engine.mesh(4, 360)
+    # Triangles and node numbers are the same at every step: one shared,
+    # read-only copy.
+    assert at_90.triangles is at_180.triangles and at_90.node_numbers is at_180.node_numbers
+    with pytest.raises(ValueError):
+        at_90.triangles[0, 0] = 2
+    # At 180 crank degrees the piston is at the bottom: the ring is back at
+    # its first z, -0.1.
+    assert at_180.points[:2, 2].tolist() == pytest.approx([-0.1, -0.1])
+    np.testing.assert_array_equal(engine.points(4, 360), at_180.points)
+    # Liner_lower's values are boundary.in's constants, one per part.
+    assert {k: v.tolist() for k, v in engine.values(4, 180).items()} == {
+        "Pressure": [101325] * 3, "Temperature": [400] * 3}
+    # The piston moves by its translation alone.
+    still, moved = engine.points(1, 180, moved=False), engine.points(1, 180)
+    np.testing.assert_allclose(moved - still, [[0, 0, 0.0414213538]] * 3, atol=1e-7)
+
+
 def test_points_parts_and_where_values_exist(golden):
     with vortimar.open_case(golden("values_spatial_points")) as case:
         inlet, outlet, inlet_points, outlet_points = case.parts
@@ -66,7 +85,9 @@ def test_points_parts_and_where_values_exist(golden):
         assert set(mesh.values) == {"Pressure"}
         assert mesh.values["Pressure"].tolist() == [200, 210]
         assert case.mesh(4, 2).values["Temperature"].tolist() == [600, 610]
-        assert inlet_points.sources == {"Pressure": "spatial file", "Temperature": "spatial file"}
+        # Each point file's column header names the one variable it gives.
+        assert inlet_points.sources == {"Pressure": "spatial file", "Temperature": "none"}
+        assert outlet_points.sources == {"Pressure": "none", "Temperature": "spatial file"}
 
 
 def test_value_file_source(golden):

@@ -99,6 +99,7 @@ _SIGNATURES = {
     "vc_variable_count": (_INT, [_P, _INTP]),
     "vc_variable": (_INT, [_P, _INT, _STRP, _INTP]),
     "vc_part_values": (_INT, [_P, _INT, _INT, _INT, _FLTP, _INT]),
+    "vc_part_value": (_INT, [_P, _INT, _INT, _INT, _FLTP]),
     "vc_constant": (_INT, [_P, _INT, _INT, _FLTP]),
 }
 

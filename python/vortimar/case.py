@@ -11,7 +11,7 @@ from .rigid_body import apply_rigid_body
 KINDS = {0: "surface", 1: "points"}
 ROLES = {0: "none", 1: "piston", 2: "intake valve", 3: "exhaust valve", 4: "liner"}
 MOTIONS = {0: "none", 1: "rotation", 2: "translation", 3: "rotation with translation", 4: "arbitrary"}
-SOURCES = {1: "constant", 2: "value file", 3: "spatial file"}
+SOURCES = {0: "none", 1: "constant", 2: "value file", 3: "spatial file"}
 
 # One case file: its name, its full path, and whether it could be opened.
 CaseFile = namedtuple("CaseFile", "name path found")
@@ -22,7 +22,8 @@ Part.__doc__ = """A part as the host numbers it (from 1).
 kind: "surface" or "points"; role: "none", "piston", "intake valve",
 "exhaust valve" or "liner"; motion: "none", "rotation", "translation",
 "rotation with translation" or "arbitrary"; sources: {variable name:
-"constant" | "value file" | "spatial file"} for the per-part variables;
+"constant" | "value file" | "spatial file" | "none"} for the per-part
+variables (a point part has values only of the variable its file's column names);
 vertex_count: points of its compact mesh."""
 
 Mesh = namedtuple("Mesh", "points triangles node_numbers values")
@@ -30,7 +31,8 @@ Mesh.__doc__ = """A part's compact mesh at a step.
 
 points (n, 3) float32; triangles (m, 3) int32, 0-based into points ((0, 3)
 for point parts); node_numbers (n,) int32, the host's node number of each
-point; values {variable name: (n,) float32} where the host gets values."""
+point; values {variable name: (n,) float32} where the host gets values.
+triangles, node_numbers and a surface part's values are read-only."""
 
 
 def _pointer(array, c_type):
@@ -50,6 +52,7 @@ class Case:
             lines = text.split("\n")
             raise L.VortimarError(lines[0], code, lines[1:])
         self._parts = None
+        self._meshes = {}  # part number: (triangles, node numbers)
 
     # -- plumbing -----------------------------------------------------------
 
@@ -186,7 +189,7 @@ class Case:
                 sources = {}
                 for v, (name, constant) in enumerate(variables, start=1):
                     if not constant:
-                        sources[name] = SOURCES.get(self._int("part_source", number, v), "none")
+                        sources[name] = SOURCES[self._int("part_source", number, v)]
                 parts.append(
                     Part(number, L.text(info.name), KINDS[info.kind], ROLES[info.role], MOTIONS[info.motion],
                          sources, info.triangle_count, info.vertex_count))
@@ -214,31 +217,66 @@ class Case:
             return None
         return values
 
-    def mesh(self, part, step, moved=True):
-        """The part's compact mesh at the step (a Mesh). moved: the points
-        carried by the part's rigid-body values, as the host shows them."""
+    def _connectivity(self, p):
+        """The part's triangles and node numbers, read once per case: they are
+        the same at every step. Read-only arrays, shared by every mesh."""
+        cached = self._meshes.get(p.number)
+        if cached is None:
+            triangles = np.zeros((p.triangle_count, 3), dtype=np.int32)
+            if p.triangle_count:
+                self._call("part_triangles", p.number, _pointer(triangles, ctypes.c_int), triangles.size)
+            numbers = np.zeros(p.vertex_count, dtype=np.int32)
+            if p.vertex_count:
+                self._call("part_node_numbers", p.number, _pointer(numbers, ctypes.c_int), numbers.size)
+            triangles.flags.writeable = False
+            numbers.flags.writeable = False
+            cached = self._meshes[p.number] = (triangles, numbers)
+        return cached
+
+    def points(self, part, step, moved=True):
+        """The part's points at the step, (n, 3) float32, in the order of its
+        mesh. moved: carried by the part's rigid-body values, as the host
+        shows them."""
         p = self._part(part)
-        n = p.vertex_count
-        triangles = np.zeros((p.triangle_count, 3), dtype=np.int32)
-        if p.triangle_count:
-            self._call("part_triangles", p.number, _pointer(triangles, ctypes.c_int), triangles.size)
-        numbers = np.zeros(n, dtype=np.int32)
-        points = np.zeros((n, 3), dtype=np.float32)
-        if n:
-            self._call("part_node_numbers", p.number, _pointer(numbers, ctypes.c_int), n)
+        points = np.zeros((p.vertex_count, 3), dtype=np.float32)
+        if p.vertex_count:
             self._call("part_points", p.number, int(step), _pointer(points, ctypes.c_float), points.size)
-        values = {}
-        for v, (name, constant) in enumerate(self._variable_list(), start=1):
-            if constant or not n:
-                continue
-            array = np.zeros(n, dtype=np.float32)
-            if self._call("part_values", p.number, int(step), v, _pointer(array, ctypes.c_float), n) == L.VC_OK:
-                values[name] = array
         if moved:
             motion = self.rigid_body(p.number, step)
             if motion is not None:
                 points = apply_rigid_body(points, motion)
-        return Mesh(points, triangles, numbers, values)
+        return points
+
+    def values(self, part, step):
+        """{variable name: (n,) float32} of the part's points at the step, for
+        the variables the host gets values of there. A surface part has one
+        value per variable for all its points: its arrays are read-only views
+        of that one value, costing no memory per point."""
+        p = self._part(part)
+        values = {}
+        if not p.vertex_count:
+            return values
+        one = ctypes.c_float()
+        for v, (name, constant) in enumerate(self._variable_list(), start=1):
+            if constant:
+                continue
+            if p.kind == "surface":
+                if self._call("part_value", p.number, int(step), v, ctypes.byref(one)) == L.VC_OK:
+                    values[name] = np.broadcast_to(np.float32(one.value), (p.vertex_count,))
+                continue
+            array = np.zeros(p.vertex_count, dtype=np.float32)
+            if self._call("part_values", p.number, int(step), v, _pointer(array, ctypes.c_float), array.size) == L.VC_OK:
+                values[name] = array
+        return values
+
+    def mesh(self, part, step, moved=True):
+        """The part's compact mesh at the step (a Mesh). moved: the points
+        carried by the part's rigid-body values, as the host shows them. The
+        triangles and node numbers are read once per case and shared
+        (read-only); the points and values are made for the step."""
+        p = self._part(part)
+        triangles, numbers = self._connectivity(p)
+        return Mesh(self.points(p, step, moved), triangles, numbers, self.values(p, step))
 
 
 def open_case(path, moving_liner=False, debug_messages=False):

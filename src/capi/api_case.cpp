@@ -5,8 +5,8 @@
 
 #include "capi/case_handle.h"
 #include "capi/host_answers.h"
-#include "deck/line_reader.h"
-#include "deck/text_parse.h"
+#include "core/line_reader.h"
+#include "core/text_parse.h"
 #include "userd_api.h"
 
 namespace {
@@ -71,7 +71,7 @@ int case_folder_of(const std::string &path, std::string &folder, std::string &wh
 
 // Names, files and counts that the handle hands out, taken once the case is
 // loaded and built.
-void take_snapshot(vc_case &handle, const ReaderState &reader)
+void take_snapshot(vc_case &handle, ReaderState &reader)
 {
     handle.folder = reader.case_folder;
     static const int dataset_slot[4] = {1, 2, 3, 0};  // VC_FILE_* -> dataset file table
@@ -89,15 +89,13 @@ void take_snapshot(vc_case &handle, const ReaderState &reader)
         handle.variable_names.push_back(static_cast<std::size_t>(v) < reader.variable_names.size()
                                             ? reader.variable_names[static_cast<std::size_t>(v)]
                                             : std::string());
-    handle.per_part_variables = std::min(per_part_variable_count(), reader.Num_variables);
+    handle.per_part_variables = std::min(per_part_variable_count(reader), reader.Num_variables);
 }
 
-// Closes a handle: the reader lets go of the case's tables, the handle's
+// Closes a handle: its reader and everything it holds go, the handle's
 // record keeps nothing but its closed mark.
 void discard(vc_case &handle) noexcept
 {
-    set_message_target(nullptr);
-    begin_new_load();
     handle = vc_case{};
     handle.open = false;
 }
@@ -131,16 +129,12 @@ int open_case(const char *path, unsigned flags, vc_case **out)
     int code = case_folder_of(path, folder, open_error);
     if (code != VC_OK)
         return code;
-    if (any_case_open()) {
-        open_error = "another case is open: this library holds one case at a time";
-        return VC_ERR_BUSY;
-    }
 
     vc_case *handle = register_case(std::make_unique<vc_case>());
     ReaderState &reader = reader_of(*handle);
-    set_message_target(&handle->messages);
+    collect_messages(reader, handle->messages);
     try {
-        if (load_case(reader, folder, (flags & VC_MOVING_LINER) != 0, (flags & VC_DEBUG_MESSAGES) != 0) != Z_OK) {
+        if (open_reader(reader, folder, (flags & VC_MOVING_LINER) != 0, (flags & VC_DEBUG_MESSAGES) != 0) != Z_OK) {
             open_error = "the case in " + folder + " cannot be loaded" + joined_messages(handle->messages);
             discard(*handle);
             return VC_ERR_INTERNAL;

@@ -5,19 +5,15 @@
 #include "capi/case_handle.h"
 #include "capi/compact_mesh.h"
 #include "capi/host_answers.h"
+#include "geometry/liner.h"
 #include "geometry/part_table.h"
 #include "geometry/surface_file.h"
 
 namespace {
 
-// Engine cases: a surface part whose name starts with "Liner" or "liner"
+// The part's engine role; in an engine case a surface part named as a liner
 // follows the piston when the "Moving Liner" toggle is on.
-bool names_a_liner(const std::string &name)
-{
-    return name.compare(0, 5, "Liner") == 0 || name.compare(0, 5, "liner") == 0;
-}
-
-int engine_role(const ReaderState &reader, const PartRecord &part, bool surface)
+int engine_role(ReaderState &reader, const PartRecord &part, bool surface)
 {
     switch (part.engine_role) {
     case 0:
@@ -27,7 +23,7 @@ int engine_role(const ReaderState &reader, const PartRecord &part, bool surface)
     case 2:
         return VC_ROLE_EXHAUST_VALVE;
     default:
-        return reader.engine_mode == 1 && surface && names_a_liner(part.name) ? VC_ROLE_LINER : VC_ROLE_NONE;
+        return reader.engine_mode == 1 && surface && is_liner_name(part.name) ? VC_ROLE_LINER : VC_ROLE_NONE;
     }
 }
 
@@ -77,10 +73,10 @@ VC_API int vc_part_count(vc_case *handle, int *count)
 VC_API int vc_part(vc_case *handle, int part, vc_part_info *info)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_part_query(c, reader, info, "info", part))
+        if (int code = check_part_query(c, info, "info", part))
             return code;
         const PartRecord &record = record_of(reader, part);
-        const bool surface = part <= surface_part_count();
+        const bool surface = part <= surface_part_count(reader);
         info->name = c.part_names[static_cast<std::size_t>(part - 1)].c_str();
         info->kind = surface ? VC_KIND_SURFACE : VC_KIND_POINTS;
         info->role = engine_role(reader, record, surface);
@@ -95,15 +91,16 @@ VC_API int vc_part(vc_case *handle, int part, vc_part_info *info)
 VC_API int vc_part_source(vc_case *handle, int part, int variable, int *source)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_part_query(c, reader, source, "source", part))
+        if (int code = check_part_query(c, source, "source", part))
             return code;
         if (int code = check_variable_number(c, variable))
             return code;
         const int v = variable - 1;
         if (v >= c.per_part_variables) {
             *source = VC_SOURCE_NONE;
-        } else if (part > surface_part_count()) {
-            *source = VC_SOURCE_SPATIAL_FILE;
+        } else if (part > surface_part_count(reader)) {
+            // A point part's file fills one variable, named by its column.
+            *source = record_of(reader, part).value_slot == v ? VC_SOURCE_SPATIAL_FILE : VC_SOURCE_NONE;
         } else {
             // A region's value file that turned out to be a spatial file was
             // set back to "NULL" by the build: its point part shows it.
@@ -117,10 +114,10 @@ VC_API int vc_part_source(vc_case *handle, int part, int variable, int *source)
 VC_API int vc_part_triangles(vc_case *handle, int part, int *triangles, int capacity)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_part_query(c, reader, triangles, "triangles", part))
+        if (int code = check_part_query(c, triangles, "triangles", part))
             return code;
         const PartRecord &record = record_of(reader, part);
-        const long long needed = part <= surface_part_count() ? 3LL * std::max(0, record.number_of_elements) : 0;
+        const long long needed = part <= surface_part_count(reader) ? 3LL * std::max(0, record.number_of_elements) : 0;
         if (int code = check_capacity(c, needed, capacity))
             return code;
         if (needed > 0)
@@ -132,13 +129,13 @@ VC_API int vc_part_triangles(vc_case *handle, int part, int *triangles, int capa
 VC_API int vc_part_node_numbers(vc_case *handle, int part, int *numbers, int capacity)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_part_query(c, reader, numbers, "numbers", part))
+        if (int code = check_part_query(c, numbers, "numbers", part))
             return code;
         const PartRecord &record = record_of(reader, part);
         const std::vector<int> nodes = compact_nodes(reader, record);
         if (int code = check_capacity(c, static_cast<long long>(nodes.size()), capacity))
             return code;
-        if (part <= surface_part_count()) {
+        if (part <= surface_part_count(reader)) {
             // A surface node's number is its vertex number.
             for (std::size_t i = 0; i < nodes.size(); ++i)
                 numbers[i] = nodes[i] + 1;
@@ -155,7 +152,7 @@ VC_API int vc_part_node_numbers(vc_case *handle, int part, int *numbers, int cap
 VC_API int vc_part_points(vc_case *handle, int part, int step, float *xyz, int capacity)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_part_query(c, reader, xyz, "xyz", part, step))
+        if (int code = check_part_query(c, xyz, "xyz", part, step))
             return code;
         if (int code = check_capacity(c, 3LL * compact_point_count(reader, record_of(reader, part)), capacity))
             return code;

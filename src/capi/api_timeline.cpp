@@ -22,7 +22,8 @@ VC_API int vc_times(vc_case *handle, float *seconds, int capacity)
             return code;
         if (int code = check_capacity(c, reader.Num_time_steps, capacity))
             return code;
-        solution_times(reader, seconds);
+        for (int i = 0; i < reader.Num_time_steps; ++i)
+            seconds[i] = entry_or_zero(reader.time_values, i);
         return VC_OK;
     });
 }
@@ -39,7 +40,7 @@ VC_API int vc_crank_angles(vc_case *handle, float *degrees, int capacity)
         const int current = reader.current_step;
         for (int i = 0; i < reader.Num_time_steps; ++i) {
             go_to_step(reader, i, false);
-            degrees[i] = current_crank_angle();
+            degrees[i] = current_crank_angle(reader);
         }
         go_to_step(reader, current, false);
         return VC_OK;

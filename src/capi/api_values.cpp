@@ -6,11 +6,13 @@
 #include "capi/case_handle.h"
 #include "capi/compact_mesh.h"
 #include "capi/host_answers.h"
+#include "geometry/surface_file.h"
+#include "motion/engine_motion.h"
+#include "motion/rigid_body.h"
 #include "userd_api.h"
+#include "variables/variables.h"
 
 namespace {
-
-constexpr int rigid_body_value_count = 14;
 
 // VC_OK for a listed variable of the wanted sort (constant or per part),
 // else the error recorded.
@@ -33,10 +35,12 @@ extern "C" {
 
 VC_API int vc_rigid_body_exists(vc_case *handle, int *exists)
 {
-    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &) {
         if (int code = check_pointer(c, exists, "exists"))
             return code;
-        *exists = rigid_body_existence(reader) == Z_OK ? 1 : 0;
+        // The reader gives rigid-body values in every case (the host's
+        // existence query answers Z_OK).
+        *exists = 1;
         return VC_OK;
     });
 }
@@ -44,7 +48,7 @@ VC_API int vc_rigid_body_exists(vc_case *handle, int *exists)
 VC_API int vc_rigid_body(vc_case *handle, int part, int step, float values[14])
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_part_query(c, reader, values, "values", part, step))
+        if (int code = check_part_query(c, values, "values", part, step))
             return code;
         go_to_step(reader, step, false);
         float answer[rigid_body_value_count];
@@ -85,24 +89,48 @@ VC_API int vc_variable(vc_case *handle, int variable, const char **name, int *is
 VC_API int vc_part_values(vc_case *handle, int part, int step, int variable, float *values, int capacity)
 {
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
-        if (int code = check_part_query(c, reader, values, "values", part, step))
+        if (int code = check_part_query(c, values, "values", part, step))
             return code;
         if (int code = check_variable(c, variable, false))
             return code;
         const PartRecord &record = reader.part_table[static_cast<std::size_t>(part - 1)];
-        const std::vector<int> nodes = compact_nodes(reader, record);
-        if (int code = check_capacity(c, static_cast<long long>(nodes.size()), capacity))
+        const int count = compact_point_count(reader, record);
+        if (int code = check_capacity(c, count, capacity))
             return code;
         go_to_step(reader, step, true);
-        // The host's per-node array, from which the compact points take theirs.
-        std::vector<float> per_node(static_cast<std::size_t>(std::max(0, record.number_of_nodes)) + 1, 0.0f);
-        const int result = part_variable_values(reader, variable, part, per_node.data());
-        if (result == Z_UNDEF)
+        PartValues given;
+        if (part_values(reader, record, part, variable - 1, given) != Z_OK)
             return VC_NO_VALUES;
-        if (result != Z_OK)
-            return fail(c, VC_ERR_INTERNAL, "the reader gives no values of variable " + std::to_string(variable));
-        for (std::size_t i = 0; i < nodes.size(); ++i)
-            values[i] = per_node[static_cast<std::size_t>(nodes[i]) + 1];
+        // A point part's compact points are its nodes in order; a surface
+        // part has one value for all of them.
+        const std::size_t n = static_cast<std::size_t>(count);
+        if (!given.per_node) {
+            std::fill(values, values + n, given.single);
+            return VC_OK;
+        }
+        const std::vector<float> &per_node = *given.per_node;
+        for (std::size_t i = 0; i < n; ++i)
+            values[i] = i < per_node.size() ? per_node[i] : 0.0f;
+        return VC_OK;
+    });
+}
+
+VC_API int vc_part_value(vc_case *handle, int part, int step, int variable, float *value)
+{
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
+        if (int code = check_part_query(c, value, "value", part, step))
+            return code;
+        if (int code = check_variable(c, variable, false))
+            return code;
+        if (part > surface_part_count(reader))
+            return fail(c, VC_ERR_ARGUMENT,
+                        "part " + std::to_string(part) + " is a point part: its values differ from point to point");
+        go_to_step(reader, step, true);
+        PartValues given;
+        if (part_values(reader, reader.part_table[static_cast<std::size_t>(part - 1)], part, variable - 1, given) !=
+            Z_OK)
+            return VC_NO_VALUES;
+        *value = given.single;
         return VC_OK;
     });
 }
@@ -112,7 +140,7 @@ VC_API int vc_constant(vc_case *handle, int variable, int step, float *value)
     return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_pointer(c, value, "value"))
             return code;
-        if (int code = check_step(c, reader, step))
+        if (int code = check_step(c, step))
             return code;
         if (int code = check_variable(c, variable, true))
             return code;

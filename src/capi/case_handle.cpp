@@ -22,9 +22,9 @@ std::mutex &registry_lock()
 
 }  // namespace
 
-ReaderState &reader_of(vc_case &)
+ReaderState &reader_of(vc_case &handle)
 {
-    return state;
+    return handle.reader;
 }
 
 vc_case *live_case(const vc_case *handle)
@@ -43,15 +43,6 @@ vc_case *register_case(std::unique_ptr<vc_case> handle)
     std::lock_guard<std::mutex> hold(registry_lock());
     all_cases().push_back(std::move(handle));
     return all_cases().back().get();
-}
-
-bool any_case_open()
-{
-    std::lock_guard<std::mutex> hold(registry_lock());
-    for (const std::unique_ptr<vc_case> &c : all_cases())
-        if (c->open)
-            return true;
-    return false;
 }
 
 int fail(vc_case &handle, int code, const std::string &text) noexcept
@@ -81,22 +72,23 @@ int check_pointer(vc_case &handle, const void *pointer, const char *what)
     return fail(handle, VC_ERR_ARGUMENT, std::string(what) + " is NULL");
 }
 
-int check_part(vc_case &handle, const ReaderState &reader, int part)
+int check_part(vc_case &handle, int part)
 {
     const int parts = static_cast<int>(handle.part_names.size());
-    if (part >= 1 && part <= parts && part <= reader.Numparts_available)
+    if (part >= 1 && part <= parts && part <= handle.reader.Numparts_available)
         return VC_OK;
     return fail(handle, VC_ERR_RANGE,
                 "part " + std::to_string(part) + " out of range: the case has parts 1 to " + std::to_string(parts));
 }
 
-int check_step(vc_case &handle, const ReaderState &reader, int step)
+int check_step(vc_case &handle, int step)
 {
-    if (step >= 0 && step < reader.Num_time_steps)
+    const int steps = handle.reader.Num_time_steps;
+    if (step >= 0 && step < steps)
         return VC_OK;
     return fail(handle, VC_ERR_RANGE,
                 "step " + std::to_string(step) + " out of range: the case has steps 0 to " +
-                    std::to_string(reader.Num_time_steps - 1));
+                    std::to_string(steps - 1));
 }
 
 int check_capacity(vc_case &handle, long long needed, int capacity)
@@ -117,12 +109,11 @@ int check_variable_number(vc_case &handle, int variable)
                     std::to_string(count));
 }
 
-int check_part_query(vc_case &handle, const ReaderState &reader, const void *out, const char *what, int part,
-                     int step)
+int check_part_query(vc_case &handle, const void *out, const char *what, int part, int step)
 {
     if (int code = check_pointer(handle, out, what))
         return code;
-    if (int code = check_part(handle, reader, part))
+    if (int code = check_part(handle, part))
         return code;
-    return step == no_step ? VC_OK : check_step(handle, reader, step);
+    return step == no_step ? VC_OK : check_step(handle, step);
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 #include "vortimar_case.h"
 
 // The reader's lines collected for one case.
@@ -20,6 +20,7 @@ struct MessageLog {
 
 struct vc_case {
     bool open = true;
+    ReaderState reader;  // the case's own reader: handles share nothing
     std::string error;  // the last error of a call on this handle
     MessageLog messages;
 
@@ -33,17 +34,16 @@ struct vc_case {
     int per_part_variables = 0;  // the first variables of the list; the rest are constants
 };
 
-// The reader that answers for the handle. Today the library holds one
-// reader, the process-wide `state`, so one case can be open at a time.
+// The reader that answers for the handle: its own.
 ReaderState &reader_of(vc_case &handle);
 
 // The handle when `handle` is one that vc_open made and that is still open,
 // else nullptr.
 vc_case *live_case(const vc_case *handle);
 
-// Where the reader's diagnostic lines go: the open case's log, or nowhere
-// (nullptr).
-void set_message_target(MessageLog *log);
+// Makes the reader's diagnostics go to the log, one entry per line, instead
+// of standard error.
+void collect_messages(ReaderState &reader, MessageLog &log);
 
 // Records `text` as the handle's error and returns `code`. Never throws: when
 // the text cannot be stored the error stays empty.
@@ -72,18 +72,15 @@ int with_case(vc_case *handle, Body body) noexcept
 // Checks for the vc_ functions. Each returns VC_OK, or records the error on
 // the handle and returns its code.
 int check_pointer(vc_case &handle, const void *pointer, const char *what);
-int check_part(vc_case &handle, const ReaderState &reader, int part);
-int check_step(vc_case &handle, const ReaderState &reader, int step);
+int check_part(vc_case &handle, int part);
+int check_step(vc_case &handle, int step);
 int check_capacity(vc_case &handle, long long needed, int capacity);
 int check_variable_number(vc_case &handle, int variable);
 
 // The checks of a query on a part: `out` (named `what`) not NULL, the part
 // listed and, unless step is no_step, the step on the time line.
 constexpr int no_step = -1000000;
-int check_part_query(vc_case &handle, const ReaderState &reader, const void *out, const char *what, int part,
-                     int step = no_step);
+int check_part_query(vc_case &handle, const void *out, const char *what, int part, int step = no_step);
 
 // Adds a new handle to the registry and returns it.
 vc_case *register_case(std::unique_ptr<vc_case> handle);
-// Whether some handle is open.
-bool any_case_open();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "geometry/liner.h"
 #include "geometry/part_table.h"
 
 namespace {
@@ -58,11 +59,6 @@ void for_each_used_node(const ReaderState &reader, const PartRecord &part, Visit
 
 }  // namespace
 
-float surface_node_z(const PartRecord &part, float z)
-{
-    return part.liner_bottom_nodes_built && z == part.liner_min_z ? part.liner_bottom_z : z;
-}
-
 int compact_point_count(const ReaderState &reader, const PartRecord &part)
 {
     if (!is_surface(part))
@@ -111,15 +107,16 @@ void compact_triangles(const ReaderState &reader, const PartRecord &part, int *o
     }
 }
 
-void compact_points(const ReaderState &reader, const PartRecord &part, float *xyz)
+void compact_points(ReaderState &reader, const PartRecord &part, float *xyz)
 {
     if (is_surface(part)) {
+        const LinerRing ring = liner_ring(part);
         std::size_t k = 0;
         for_each_used_node(reader, part, [&](int node) {
             const std::size_t n = static_cast<std::size_t>(node);
             xyz[k++] = reader.surface_x[n];
             xyz[k++] = reader.surface_y[n];
-            xyz[k++] = surface_node_z(part, reader.surface_z[n]);
+            xyz[k++] = ring.z(reader.surface_z[n]);
         });
         return;
     }
@@ -127,7 +124,7 @@ void compact_points(const ReaderState &reader, const PartRecord &part, float *xy
     const std::size_t n = static_cast<std::size_t>(point_nodes(part));
     std::vector<float> columns(3 * (n + 1));
     float *rows[3] = {columns.data(), columns.data() + (n + 1), columns.data() + 2 * (n + 1)};
-    copy_part_coords(part, rows);
+    copy_part_coords(reader, part, rows);
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t c = 0; c < 3; ++c)
             xyz[3 * i + c] = rows[c][i + 1];

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "interface/reader_state.h"
+#include "core/reader_state.h"
 
 // Number of points of the part's compact mesh.
 int compact_point_count(const ReaderState &reader, const PartRecord &part);
@@ -20,8 +20,4 @@ std::vector<int> compact_nodes(const ReaderState &reader, const PartRecord &part
 void compact_triangles(const ReaderState &reader, const PartRecord &part, int *out);
 
 // x, y, z of each compact point as the host receives them at the built step.
-void compact_points(const ReaderState &reader, const PartRecord &part, float *xyz);
-
-// The z the host receives for a surface node first read at z: a moving
-// liner's bottom ring has followed the piston.
-float surface_node_z(const PartRecord &part, float z);
+void compact_points(ReaderState &reader, const PartRecord &part, float *xyz);

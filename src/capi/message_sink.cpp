@@ -1,21 +1,16 @@
-// The reader's diagnostic lines in the case library: instead of standard
-// error they go to the log of the open case, one entry per line, so that a
-// program using the library can show them. Takes the place of the host
-// library's diagnostics, with the same rule for debug lines.
-#include <cstdarg>
-#include <cstdio>
+// The reader's diagnostics in the case library: each case's reader hands its
+// messages to the case's log, one entry per line, so that a program using the
+// library can show them. Which messages come (debug lines or not) is the
+// reader's own rule.
 #include <string>
 
 #include "capi/case_handle.h"
-#include "interface/diagnostics.h"
 
 namespace {
 
 // A log keeps at most this many lines; a debug run of a long case would
 // otherwise grow without end.
 constexpr std::size_t line_limit = 100000;
-
-MessageLog *message_target = nullptr;
 
 void append_text(MessageLog &log, const char *text)
 {
@@ -36,41 +31,24 @@ void append_text(MessageLog &log, const char *text)
     }
 }
 
-// Formats and appends; a line that cannot be stored is lost, never thrown.
-void collect(const char *format, va_list args)
+// The reader's message sink: appends `text` to the MessageLog at `user`. A
+// line that cannot be stored is lost, never thrown.
+void collect(void *user, const char *text)
 {
-    if (!message_target || message_target->full)
+    MessageLog &log = *static_cast<MessageLog *>(user);
+    if (log.full)
         return;
-    char text[1024];
-    std::vsnprintf(text, sizeof text, format, args);
     try {
-        append_text(*message_target, text);
+        append_text(log, text);
     } catch (...) {
-        message_target->partial.clear();
+        log.partial.clear();
     }
 }
 
 }  // namespace
 
-void set_message_target(MessageLog *log)
+void collect_messages(ReaderState &reader, MessageLog &log)
 {
-    message_target = log;
-}
-
-void debug_print(const char *format, ...)
-{
-    if (!state.debug_flag)
-        return;
-    va_list args;
-    va_start(args, format);
-    collect(format, args);
-    va_end(args);
-}
-
-void always_print(const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    collect(format, args);
-    va_end(args);
+    reader.message_sink = collect;
+    reader.message_user = &log;
 }

@@ -1,5 +1,7 @@
 #include "core/reader_state.h"
 
+#include "core/diagnostics.h"
+
 void begin_new_load(ReaderState &state)
 {
     ReaderState fresh;
@@ -27,4 +29,45 @@ float entry_or_zero(const std::vector<float> &table, int i)
     if (i < 0 || static_cast<std::size_t>(i) >= table.size())
         return 0.0f;
     return table[static_cast<std::size_t>(i)];
+}
+
+void set_dialog_choices(ReaderState &state, int moving_liner, int console_output)
+{
+    const bool was_debugging = state.debug_flag != 0;
+    state.Num_pulldowns = 1;
+    state.moving_liner = moving_liner;
+    state.pulldown_values[0] = console_output;
+    bool list_pulldowns = false;
+    switch (console_output) {
+    case 0:  // Normal
+    case 1:  // Verbose: no diagnostic line depends on this level
+        state.debug_flag = 0;
+        return;
+    case 2:  // Debug
+        state.debug_flag = 1;
+        list_pulldowns = true;
+        break;
+    default:
+        list_pulldowns = was_debugging;
+        break;
+    }
+    if (list_pulldowns) {
+        always_print(state, "\nPulldown contents \n");
+        for (int i = 0; i < state.Num_pulldowns; ++i)
+            always_print(state, "Pulldown %d value is %d \n", i, state.pulldown_values[i]);
+        always_print(state, "\n");
+    }
+}
+
+void set_current_step(ReaderState &state, int timeset, int step)
+{
+    const int last = state.Num_time_steps - 1;
+    if (step > last)
+        step = last;
+    if (step < 0)
+        step = 0;
+    state.current_step = step;
+    state.current_timeset = timeset;
+    if (timeset > 1)
+        always_print(state, "Error, timeset > 1 \n");
 }

@@ -91,6 +91,7 @@ struct PartRecord {
     std::vector<float> point_data;  // per block, per point: x, y, z, value
     int point_blocks = 0;           // blocks of point_data the file filled
     int point_capacity = 0;         // points per block in point_data
+    int value_slot = -1;            // the per-part variable the file's value column fills, -1 none
 
     // Variables. A surface part has one value per per-part variable and step,
     // the same at all its nodes: surface_values holds it for the built step,
@@ -170,6 +171,17 @@ struct ReaderState {
 // Starts a new case load: everything back to its initial value except the
 // reader dialog's choices and the diagnostics sink.
 void begin_new_load(ReaderState &state);
+
+// Takes the reader dialog's choices: the "Moving Liner" toggle (1 on) and the
+// "Console Output" pulldown entry (0 "Normal", 1 "Verbose", 2 "Debug"). Kept
+// across loads. Choosing "Debug", or an unknown entry while debugging, lists
+// the pulldown's value among the reader's diagnostics.
+void set_dialog_choices(ReaderState &state, int moving_liner, int console_output);
+
+// Makes `step` the current step of `timeset`, the step clamped into the time
+// line so that every per-step table is read within its rows. A time set other
+// than 1 is reported.
+void set_current_step(ReaderState &state, int timeset, int step);
 
 // Number of per-part variables: Pressure, Total_Pressure when present, Temperature.
 inline int per_part_variable_count(ReaderState &state) { return state.total_pressure_present + 2; }

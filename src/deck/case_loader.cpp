@@ -8,6 +8,12 @@
 
 namespace {
 
+#if defined(_WIN32)
+constexpr char path_separator[] = "\\";
+#else
+constexpr char path_separator[] = "/";
+#endif
+
 // One step at time 0.
 void single_step_time_line(ReaderState &state)
 {
@@ -133,4 +139,12 @@ int get_file_info(ReaderState &state)
     read_boundary_deck(state);
     build_time_line(state);
     return 1;
+}
+
+int load_case(ReaderState &state, const std::string &inputs_name, const std::string &folder)
+{
+    begin_new_load(state);
+    state.host_file_name = bounded(inputs_name, path_limit);
+    state.case_folder = bounded(folder, path_limit) + path_separator;
+    return get_file_info(state);
 }

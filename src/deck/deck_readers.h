@@ -12,6 +12,12 @@ struct ReaderState;
 // file table cannot be made, else 1.
 int get_file_info(ReaderState &state);
 
+// Loads a case from a clean reader (the dialog's choices and the message sink
+// kept): inputs_name is the name the host was given for inputs.in, folder the
+// case folder without a separator at its end; both are cut to the path limit.
+// Returns get_file_info's result.
+int load_case(ReaderState &state, const std::string &inputs_name, const std::string &folder);
+
 // inputs.in: surface file name, crank flag, start and end. -1 when missing.
 int read_inputs_file(ReaderState &state);
 // engine.in: bore, stroke, conrod, rpm. 1 when all four were read, else -1.

@@ -5,15 +5,10 @@
 #include <cstring>
 
 #include "core/reader_state.h"
+#include "geometry/liner.h"
 #include "geometry/part_table.h"
 
 namespace {
-
-// The liner's bottom ring: nodes first built at z `bottom` are now at `moved`.
-struct Ring {
-    float bottom;
-    float moved;
-};
 
 // The bit-set word for nodes first .. first + 63, bits beyond `nodes` cleared.
 std::uint64_t used_word(const PartRecord &part, int first, int nodes)
@@ -60,12 +55,12 @@ void copy_masked(const float *vertices, std::uint64_t word, int first, int last,
         dest[k] = (word & 1u) ? vertices[k] : 0.0f;
 }
 
-// Values equal to the ring's bottom in dest[first .. last - 1] become its new
-// z (a select on every node rather than a branch).
-void move_ring(float *dest, int first, int last, const Ring &ring)
+// The z of dest[first .. last - 1] as the liner's ring gives it (a select on
+// every node rather than a branch).
+void move_ring(float *dest, int first, int last, const LinerRing ring)
 {
     for (int k = first; k < last; ++k)
-        dest[k] = dest[k] == ring.bottom ? ring.moved : dest[k];
+        dest[k] = ring.z(dest[k]);
 }
 
 // One coordinate of a surface part: the vertex value where the part uses the
@@ -77,7 +72,7 @@ void move_ring(float *dest, int first, int last, const Ring &ring)
 // runs and for parts whose vertices are scattered over the numbering, so the
 // copy runs near memcpy speed in both.
 void copy_used_component(const PartRecord &part, const float *vertices, int nodes, float *dest,
-                         const Ring *ring)
+                         const LinerRing *ring)
 {
     const int block = 8 * 64;
     for (int first = 0; first < nodes; first += block) {
@@ -115,13 +110,13 @@ void copy_part_coords(ReaderState &state, const PartRecord &part, float **coord_
     const float *vertices[3] = {state.surface_x.data(), state.surface_y.data(), state.surface_z.data()};
     // The liner's bottom ring: the nodes first built at its lowest z, all of
     // which have moved to the same new z.
-    const Ring ring{part.liner_min_z, part.liner_bottom_z};
+    const LinerRing ring = liner_ring(part);
     for (int c = 0; c < Num_dims; ++c) {
         float *dest = coord_array[c] + 1;
-        const Ring *moved = c == 2 && part.liner_bottom_nodes_built ? &ring : nullptr;
+        const LinerRing *moved = c == 2 && ring.built ? &ring : nullptr;
         copy_used_component(part, vertices[c], from_vertices, dest, moved);
         if (nodes > from_vertices)
-            std::fill(dest + from_vertices, dest + nodes, moved && moved->bottom == 0.0f ? moved->moved : 0.0f);
+            std::fill(dest + from_vertices, dest + nodes, moved ? moved->z(0.0f) : 0.0f);
     }
 }
 

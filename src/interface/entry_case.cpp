@@ -16,12 +16,10 @@
 #include "userd_api.h"
 
 #if defined(_WIN32)
-constexpr char path_separator[] = "\\";
 // The host's record on 64-bit Windows: name at 0, 32-bit size at 256, time at 260.
 static_assert(sizeof(Z_QFILES) == 312, "dataset query record must be 312 bytes on Windows");
 static_assert(offsetof(Z_QFILES, sizeb) == 256 && offsetof(Z_QFILES, timemod) == 260, "record offsets");
 #else
-constexpr char path_separator[] = "/";
 static_assert(offsetof(Z_QFILES, sizeb) == 256, "record offsets");
 #endif
 
@@ -81,11 +79,9 @@ int USERD_set_filenames(char filename_1[], char *, char the_path[], int)
 {
     ReaderState &state = default_reader();
     return guarded(state, "USERD_set_filenames", Z_ERR, [&]() -> int {
-        begin_new_load(state);
-        state.host_file_name = bounded(filename_1 ? filename_1 : "", path_limit);
-        debug_print(state, "USERD_set_filenames, '%s'\n", state.host_file_name.c_str());
-        state.case_folder = bounded(the_path ? the_path : "", path_limit) + path_separator;
-        return get_file_info(state) == -1 ? Z_ERR : Z_OK;
+        const std::string inputs_name = filename_1 ? filename_1 : "";
+        debug_print(state, "USERD_set_filenames, '%s'\n", bounded(inputs_name, path_limit).c_str());
+        return load_case(state, inputs_name, the_path ? the_path : "") == -1 ? Z_ERR : Z_OK;
     });
 }
 

@@ -98,31 +98,7 @@ void USERD_set_extra_gui_data(int *toggle, int *pulldown, char **)
 {
     ReaderState &state = default_reader();
     debug_print(state, "USERD_set_extra_gui_data\n");
-    bool was_debugging = state.debug_flag != 0;
-    state.Num_pulldowns = 1;
-    state.moving_liner = toggle ? toggle[0] : 0;
-    int choice = pulldown ? pulldown[0] : 0;
-    state.pulldown_values[0] = choice;
-    bool list_pulldowns = false;
-    switch (choice) {
-    case 0:  // Normal
-    case 1:  // Verbose: no diagnostic line depends on this level
-        state.debug_flag = 0;
-        return;
-    case 2:  // Debug
-        state.debug_flag = 1;
-        list_pulldowns = true;
-        break;
-    default:
-        list_pulldowns = was_debugging;
-        break;
-    }
-    if (list_pulldowns) {
-        always_print(state, "\nPulldown contents \n");
-        for (int i = 0; i < state.Num_pulldowns; ++i)
-            always_print(state, "Pulldown %d value is %d \n", i, state.pulldown_values[i]);
-        always_print(state, "\n");
-    }
+    set_dialog_choices(state, toggle ? toggle[0] : 0, pulldown ? pulldown[0] : 0);
 }
 
 }  // extern "C"

@@ -62,17 +62,7 @@ void USERD_set_time_set_and_step(int timeset_number, int time_step)
 {
     ReaderState &state = default_reader();
     debug_print(state, "USERD_set_time_set_and_step, timeset %d, timestep %d\n", timeset_number, time_step);
-    // The step is kept inside the time line, so that every per-step table
-    // is read within its rows.
-    int last = state.Num_time_steps - 1;
-    if (time_step > last)
-        time_step = last;
-    if (time_step < 0)
-        time_step = 0;
-    state.current_step = time_step;
-    state.current_timeset = timeset_number;
-    if (timeset_number > 1)
-        always_print(state, "Error, timeset > 1 \n");
+    set_current_step(state, timeset_number, time_step);
 }
 
 }  // extern "C"

@@ -4,16 +4,12 @@
 
 #include "core/diagnostics.h"
 #include "core/reader_state.h"
+#include "geometry/liner.h"
 #include "geometry/part_table.h"
 #include "geometry/surface_file.h"
 #include "motion/engine_motion.h"
 
 namespace {
-
-bool is_liner_name(const std::string &name)
-{
-    return name.compare(0, 5, "Liner") == 0 || name.compare(0, 5, "liner") == 0;
-}
 
 // The lowest first-built z of the part's nodes (unused nodes sit at z 0). The
 // ring is every node whose first-built z equals it exactly; it is not listed

@@ -88,6 +88,7 @@ int read_nodal_info(ReaderState &state, CaseFile &file, int part_index, char *li
 
     std::size_t target = static_cast<std::size_t>(state.total_pressure_present + column);
     std::vector<float> *values = (column >= 0 && target < part.node_values.size()) ? &part.node_values[target] : nullptr;
+    part.value_slot = values ? static_cast<int>(target) : -1;
     static const float no_point[point_floats] = {0, 0, 0, 0};
     for (std::size_t i = 0; i < nodes; ++i) {
         const float *p = stored_point(part, block, static_cast<int>(i));

@@ -264,6 +264,21 @@ void compare_part(Run &r, Host &h, vc_case *c, int part, int step, const HostPar
         if (hres == Z_OK)
             for (int i = 0; i < n; ++i)
                 r.expect_float(hval[position[i]], cval[i], at + " " + variables[v].name + " at point " + std::to_string(i));
+        // A variable the part has no source for gets no values.
+        int source = -1;
+        r.expect_ok(vc_part_source(c, part, var, &source), at + " vc_part_source");
+        r.expect(hres != Z_OK || source != VC_SOURCE_NONE, at + " " + variables[v].name + " has values, so a source");
+        r.expect(source != VC_SOURCE_SPATIAL_FILE || !surface, at + " spatial file only on a point part");
+        // A surface part's one value, asked without an array.
+        float one = -7.0f;
+        const int ores = vc_part_value(c, part, step, var, &one);
+        if (!surface) {
+            r.expect(ores == VC_ERR_ARGUMENT, at + " vc_part_value refuses a point part");
+        } else {
+            r.expect(ores == cres, at + " vc_part_value result");
+            for (int i = 0; hres == Z_OK && i < n; ++i)
+                r.expect_float(hval[position[i]], one, at + " " + variables[v].name + " one value");
+        }
     }
 }
 

@@ -5,12 +5,11 @@
 // then also reports any data shared between the readers.
 //
 //   reader_threads GOLDEN_FOLDER
-#include <atomic>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "../alone_and_together.h"
 #include "../reader_snapshot.h"
 
 namespace {
@@ -45,36 +44,9 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::string golden = argv[1];
-    constexpr std::size_t count = sizeof cases / sizeof cases[0];
-
-    // Each case alone, one after the other.
-    std::vector<std::string> alone;
+    std::vector<std::string> names;
     for (const ThreadCase &which : cases)
-        alone.push_back(run_case(golden, which));
-    for (std::size_t i = 0; i < count; ++i) {
-        if (alone[i].find("part 1 ") == std::string::npos) {
-            std::fprintf(stderr, "reader_threads: case %s has no parts\n", cases[i].name);
-            return 1;
-        }
-    }
-
-    // All cases at once, one thread each, several loads per thread.
-    std::atomic<int> mismatches{0};
-    std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < count; ++i) {
-        threads.emplace_back([&, i] {
-            for (int r = 0; r < rounds; ++r) {
-                if (run_case(golden, cases[i]) != alone[i]) {
-                    std::fprintf(stderr, "reader_threads: case %s, round %d differs from its run alone\n",
-                                 cases[i].name, r + 1);
-                    ++mismatches;
-                }
-            }
-        });
-    }
-    for (std::thread &t : threads)
-        t.join();
-    std::printf("reader_threads: %zu cases x %d rounds on %zu threads, %d differing from their runs alone\n", count,
-                rounds, count, mismatches.load());
-    return mismatches == 0 ? 0 : 1;
+        names.push_back(which.name);
+    return together::run_alone_and_together("reader_threads", names, rounds, "part 1 ",
+                                            [&](std::size_t i) { return run_case(golden, cases[i]); });
 }
