@@ -42,7 +42,6 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
     def __init__(self):
         VTKPythonAlgorithmBase.__init__(self, nInputPorts=0, nOutputPorts=1, outputType="vtkMultiBlockDataSet")
         self._file_name = None
-        self._library = None        # this reader's own copy of the case library
         self._moving_liner = False
         self._apply_motion = True
         self._case = None
@@ -97,8 +96,8 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         if self._case is not None and self._opened == key:
             return self._case
         self._close()
+        from vortimar import open_case
         from vortimar.notes import case_notes, message_counts, note_text
-        from vortimar.own_library import OwnLibrary
         from vortimar.vtk_parts import PartBlocks
         if not os.path.isfile(self._file_name):
             if self._failed != key:
@@ -106,9 +105,7 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
             self._failed = key
             return None
         try:
-            if self._library is None:
-                self._library = OwnLibrary()
-            case = self._library.open_case(folder, moving_liner=self._moving_liner)
+            case = open_case(folder, moving_liner=self._moving_liner)
         except Exception as error:      # a damaged case must not take ParaView down
             if self._failed != key:
                 for line, _ in message_counts([error] + list(getattr(error, "messages", None) or [])):
