@@ -31,6 +31,9 @@ def test_engine_summary():
     assert re.search(r"Crank_Angle\s+-180 \.\. 540\s+deg", text)
     assert re.search(r"Intake_lift\s+0 \.\. 0\.008\s+m", text)
     assert "reader messages: none" in text
+    # The floor's point part carries its temperature file only: no pressure reaches it.
+    walls = run_vortimar("summary", os.path.join(EXAMPLES, "moving_walls")).stdout
+    assert row_of(walls, "heated_floor_Points")[2:] == ["points", "0", "20", "none", "none", "spatial", "file"]
 
 
 def test_damaged_cases_say_what_is_wrong(case_copy):
