@@ -23,7 +23,7 @@ local = reader.GetClientSideObject().GetOutputDataObject(0)
 
 with vortimar.open_case(CASE) as case:
     parts = case.parts
-    step_points = [len(case.mesh(p, 100).points) for p in parts]
+    step_points = [len(case.points(p, 100)) for p in parts]
 names = [local.GetMetaData(i).Get(local.NAME()) for i in range(local.GetNumberOfBlocks())]
 
 # Per part: how many ranks serve it, and how many points they give in total.
@@ -35,24 +35,17 @@ for i in range(local.GetNumberOfBlocks()):
     mine.SetValue(2 * i + 1, 0 if block is None else block.GetNumberOfPoints())
 total = vtkIntArray()
 controller.AllReduce(mine, total, 2)      # 2: sum
-
-failures = []
-if ranks != 2:
-    failures.append("expected 2 ranks, got %d" % ranks)
-if names != [p.name for p in parts]:
-    failures.append("block names %s" % names)
 served = [total.GetValue(2 * i) for i in range(len(parts))]
 points = [total.GetValue(2 * i + 1) for i in range(len(parts))]
-if served != [1] * len(parts):
-    failures.append("ranks serving each part: %s" % served)
-if points != step_points:
-    failures.append("points per part %s, one process gives %s" % (points, step_points))
-if not any(mine.GetValue(2 * i) for i in range(len(parts))):
-    failures.append("rank %d serves no part" % rank)
-for line in failures:
-    print("rank %d: %s" % (rank, line))
+
+failures = [what for what, bad in (
+    ("ranks: %d" % ranks, ranks != 2),
+    ("block names %s" % names, names != [p.name for p in parts]),
+    ("ranks serving each part: %s" % served, served != [1] * len(parts)),
+    ("points per part %s, one process gives %s" % (points, step_points), points != step_points),
+    ("this rank serves no part", not any(mine.GetValue(2 * i) for i in range(len(parts))))) if bad]
 # Leaving the script normally lets pvbatch finish MPI on every rank; an exception makes
 # pvbatch exit with an error.
 if failures:
-    raise AssertionError("rank %d of %d: parallel checks FAILED" % (rank, ranks))
+    raise AssertionError("rank %d of %d: parallel checks FAILED: %s" % (rank, ranks, "; ".join(failures)))
 print("rank %d of %d: parallel checks passed" % (rank, ranks))

