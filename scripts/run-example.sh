@@ -1,28 +1,34 @@
 #!/usr/bin/env bash
-# Runs the host tool on a case: builds the library and the tool first if
-# needed, then prints the transcript of the case's set-up.
-#   scripts/run-example.sh [vortimar-inspect options]   e.g. --steps 0,90 --no-nodes
-#   CASE=path/to/case scripts/run-example.sh [options]  a case of one's own: its
-#                                                       folder or its inputs.in
-# The bundled example case examples/engine_case is the default.
-#
-# Run as root on Debian, it first installs the packages the build needs that
-# are missing; without GoogleTest it builds without the tests.
+# The main job, also on a bare Debian machine: installs the packages that are missing (as
+# root), builds the libraries and the host tool if needed, then for the bundled engine case
+# prints the summary, writes the export and the plot under out/, and says how to open them.
+#   scripts/run-example.sh                              the main job
+#   scripts/run-example.sh --transcript [options]       the host tool's transcript of the case
+#                                                       instead, e.g. --transcript --steps 0,90 --no-nodes
+#   CASE=path/to/case scripts/run-example.sh [...]      a case of one's own: its folder or its inputs.in
+# The bundled case examples/four_valve_engine is the default. Without GoogleTest the build
+# leaves out the tests.
+# Environment: CASE, BUILD_DIR (default build/), OUT (default out/), JOBS (default 2).
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${BUILD_DIR:-$ROOT/build}
-CASE=${CASE:-$ROOT/examples/engine_case}
+CASE=${CASE:-$ROOT/examples/four_valve_engine}
 
 if [ ! -e "$CASE" ]; then
     echo "run-example: no case at $CASE (give CASE=the case folder or its inputs.in)" >&2
     exit 1
 fi
 
+# ---- Packages -------------------------------------------------------------------------
+# The build; Debian's ParaView (which also brings VTK's Python modules to python3), numpy and
+# matplotlib for the summary, export and plot.
 # shellcheck source=scripts/packages.sh
 source "$ROOT/scripts/packages.sh"
-# Build output is shown only when the build fails.
+install_missing_packages run-example cmake ninja-build g++ libgtest-dev googletest \
+    python3 python3-numpy python3-matplotlib paraview python3-paraview >&2 || exit 1
+
+# ---- Build (its output is shown only when it fails) -------------------------------------
 if [ ! -f "$BUILD/build.ninja" ]; then
-    install_missing_packages run-example cmake ninja-build g++ libgtest-dev googletest >&2 || exit 1
     tests=ON
     if command -v dpkg-query >/dev/null 2>&1 && ! package_installed libgtest-dev; then
         echo "run-example: GoogleTest (libgtest-dev) is missing: building without the tests" >&2
@@ -33,8 +39,36 @@ if [ ! -f "$BUILD/build.ninja" ]; then
         exit 1
     fi
 fi
-if ! log=$(ninja -C "$BUILD" -j"${JOBS:-2}" userd-vortimar_input vortimar-inspect 2>&1); then
+if ! log=$(ninja -C "$BUILD" -j"${JOBS:-2}" userd-vortimar_input vortimar-inspect vortimar_case 2>&1); then
     echo "$log" >&2
     exit 1
 fi
-exec "$BUILD/vortimar-inspect" "$@" "$BUILD/libuserd-vortimar_input.so" "$CASE"
+
+if [ "${1:-}" = "--transcript" ]; then
+    shift
+    exec "$BUILD/vortimar-inspect" "$@" "$BUILD/libuserd-vortimar_input.so" "$CASE"
+fi
+
+# ---- Summary, export and plot of the case -------------------------------------------------
+OUT=${OUT:-$ROOT/out}
+FOLDER=$(cd "$( [ -d "$CASE" ] && echo "$CASE" || dirname "$CASE")" && pwd)
+NAME=$(basename "$FOLDER")
+export VORTIMAR_LIBRARY="$BUILD/libvortimar_case.so"
+export PYTHONPATH="$ROOT/python${PYTHONPATH:+:$PYTHONPATH}"
+PY=/usr/bin/python3
+[ -x "$PY" ] || PY=python3
+
+"$PY" -m vortimar summary "$FOLDER"
+echo
+"$PY" -m vortimar export "$FOLDER" "$OUT/$NAME" --every 4
+"$PY" -m vortimar plot "$FOLDER" "$OUT/$NAME.png"
+cat <<EOF
+
+To look at the case:
+- the exported run (every 4th step; press Play):
+    paraview $OUT/$NAME/$NAME.pvd
+- the case itself through the reader plugin: start ParaView with
+    paraview --script=$ROOT/paraview/vortimar_startup.py
+  then File > Open $FOLDER/inputs.in
+- the plot of the run (piston and valve lifts, or the translations of the moving parts): $OUT/$NAME.png
+EOF

@@ -50,6 +50,9 @@ START=$(date +%s)
 PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 python3-numpy python3-pytest
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
           clang libclang-rt-14-dev valgrind strace)
+# The Python commands and the ParaView plugin tests (Debian's ParaView brings VTK's Python
+# modules to python3; Open MPI runs the two-rank pvbatch test).
+PACKAGES+=(python3-matplotlib paraview python3-paraview openmpi-bin)
 
 # shellcheck source=scripts/packages.sh
 source "$ROOT/scripts/packages.sh"
