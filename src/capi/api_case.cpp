@@ -71,7 +71,7 @@ int case_folder_of(const std::string &path, std::string &folder, std::string &wh
 
 // Names, files and counts that the handle hands out, taken once the case is
 // loaded and built.
-void take_snapshot(vc_case &handle, ReaderState &reader)
+void take_snapshot(CaseRecord &handle, ReaderState &reader)
 {
     handle.folder = reader.case_folder;
     static const int dataset_slot[4] = {1, 2, 3, 0};  // VC_FILE_* -> dataset file table
@@ -90,14 +90,6 @@ void take_snapshot(vc_case &handle, ReaderState &reader)
                                             ? reader.variable_names[static_cast<std::size_t>(v)]
                                             : std::string());
     handle.per_part_variables = std::min(per_part_variable_count(reader), reader.Num_variables);
-}
-
-// Closes a handle: its reader and everything it holds go, the handle's
-// record keeps nothing but its closed mark.
-void discard(vc_case &handle) noexcept
-{
-    handle = vc_case{};
-    handle.open = false;
 }
 
 std::string joined_messages(const MessageLog &log)
@@ -130,19 +122,20 @@ int open_case(const char *path, unsigned flags, vc_case **out)
     if (code != VC_OK)
         return code;
 
-    vc_case *handle = register_case(std::make_unique<vc_case>());
-    ReaderState &reader = reader_of(*handle);
-    collect_messages(reader, handle->messages);
+    vc_case *handle = register_case();
+    CaseRecord &record = *handle->record;
+    ReaderState &reader = reader_of(record);
+    collect_messages(reader, record.messages);
     try {
         if (open_reader(reader, folder, (flags & VC_MOVING_LINER) != 0, (flags & VC_DEBUG_MESSAGES) != 0) != Z_OK) {
-            open_error = "the case in " + folder + " cannot be loaded" + joined_messages(handle->messages);
-            discard(*handle);
+            open_error = "the case in " + folder + " cannot be loaded" + joined_messages(record.messages);
+            close_case(handle);
             return VC_ERR_INTERNAL;
         }
         go_to_step(reader, 0, true);
-        take_snapshot(*handle, reader);
+        take_snapshot(record, reader);
     } catch (...) {
-        discard(*handle);
+        close_case(handle);
         throw;
     }
     *out = handle;
@@ -178,21 +171,21 @@ VC_API const char *vc_open_error(void)
 
 VC_API int vc_close(vc_case *handle)
 {
-    return with_case(handle, [](vc_case &c, ReaderState &) {
-        discard(c);
-        return VC_OK;
-    });
+    if (!live_case(handle))
+        return VC_ERR_ARGUMENT;
+    close_case(handle);
+    return VC_OK;
 }
 
 VC_API const char *vc_error_message(const vc_case *handle)
 {
-    const vc_case *live = live_case(handle);
+    const CaseRecord *live = live_case(handle);
     return live ? live->error.c_str() : "no open case: the handle is NULL or closed";
 }
 
 VC_API int vc_folder(vc_case *handle, const char **folder)
 {
-    return with_case(handle, [&](vc_case &c, ReaderState &) {
+    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
         if (int code = check_pointer(c, folder, "folder"))
             return code;
         *folder = c.folder.c_str();
@@ -202,7 +195,7 @@ VC_API int vc_folder(vc_case *handle, const char **folder)
 
 VC_API int vc_case_file(vc_case *handle, int which, const char **path, int *found)
 {
-    return with_case(handle, [&](vc_case &c, ReaderState &) {
+    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
         if (which < VC_FILE_INPUTS || which > VC_FILE_SURFACE)
             return fail(c, VC_ERR_RANGE, "no case file " + std::to_string(which));
         if (path)
@@ -215,7 +208,7 @@ VC_API int vc_case_file(vc_case *handle, int which, const char **path, int *foun
 
 VC_API int vc_message_count(vc_case *handle, int *count)
 {
-    return with_case(handle, [&](vc_case &c, ReaderState &) {
+    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
         if (int code = check_pointer(c, count, "count"))
             return code;
         *count = static_cast<int>(c.messages.lines.size());
@@ -225,7 +218,7 @@ VC_API int vc_message_count(vc_case *handle, int *count)
 
 VC_API int vc_message(vc_case *handle, int index, const char **text)
 {
-    return with_case(handle, [&](vc_case &c, ReaderState &) {
+    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
         if (int code = check_pointer(c, text, "text"))
             return code;
         if (index < 0 || static_cast<std::size_t>(index) >= c.messages.lines.size())

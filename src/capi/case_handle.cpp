@@ -3,14 +3,14 @@
 
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 
 namespace {
 
-// Every handle ever made. A closed handle keeps its (emptied) record, so
-// that no later handle has its address and a stale handle is told apart.
-std::vector<std::unique_ptr<vc_case>> &all_cases()
+// Every handle ever made, open or closed (a closed one has no record).
+std::unordered_map<const vc_case *, std::unique_ptr<vc_case>> &all_cases()
 {
-    static std::vector<std::unique_ptr<vc_case>> cases;
+    static std::unordered_map<const vc_case *, std::unique_ptr<vc_case>> cases;
     return cases;
 }
 
@@ -22,30 +22,39 @@ std::mutex &registry_lock()
 
 }  // namespace
 
-ReaderState &reader_of(vc_case &handle)
+ReaderState &reader_of(CaseRecord &handle)
 {
     return handle.reader;
 }
 
-vc_case *live_case(const vc_case *handle)
+CaseRecord *live_case(const vc_case *handle)
 {
     if (!handle)
         return nullptr;
     std::lock_guard<std::mutex> hold(registry_lock());
-    for (const std::unique_ptr<vc_case> &c : all_cases())
-        if (c.get() == handle)
-            return c->open ? c.get() : nullptr;
-    return nullptr;
+    auto found = all_cases().find(handle);
+    return found != all_cases().end() ? found->second->record.get() : nullptr;
 }
 
-vc_case *register_case(std::unique_ptr<vc_case> handle)
+vc_case *register_case()
+{
+    auto handle = std::make_unique<vc_case>();
+    handle->record = std::make_unique<CaseRecord>();
+    std::lock_guard<std::mutex> hold(registry_lock());
+    vc_case *made = handle.get();
+    all_cases().emplace(made, std::move(handle));
+    return made;
+}
+
+void close_case(vc_case *handle) noexcept
 {
     std::lock_guard<std::mutex> hold(registry_lock());
-    all_cases().push_back(std::move(handle));
-    return all_cases().back().get();
+    auto found = all_cases().find(handle);
+    if (found != all_cases().end())
+        found->second->record.reset();
 }
 
-int fail(vc_case &handle, int code, const std::string &text) noexcept
+int fail(CaseRecord &handle, int code, const std::string &text) noexcept
 {
     try {
         handle.error = text;
@@ -55,7 +64,7 @@ int fail(vc_case &handle, int code, const std::string &text) noexcept
     return code;
 }
 
-int fail(vc_case &handle, int code, const char *text) noexcept
+int fail(CaseRecord &handle, int code, const char *text) noexcept
 {
     try {
         handle.error = text;
@@ -65,14 +74,14 @@ int fail(vc_case &handle, int code, const char *text) noexcept
     return code;
 }
 
-int check_pointer(vc_case &handle, const void *pointer, const char *what)
+int check_pointer(CaseRecord &handle, const void *pointer, const char *what)
 {
     if (pointer)
         return VC_OK;
     return fail(handle, VC_ERR_ARGUMENT, std::string(what) + " is NULL");
 }
 
-int check_part(vc_case &handle, int part)
+int check_part(CaseRecord &handle, int part)
 {
     const int parts = static_cast<int>(handle.part_names.size());
     if (part >= 1 && part <= parts && part <= handle.reader.Numparts_available)
@@ -81,7 +90,7 @@ int check_part(vc_case &handle, int part)
                 "part " + std::to_string(part) + " out of range: the case has parts 1 to " + std::to_string(parts));
 }
 
-int check_step(vc_case &handle, int step)
+int check_step(CaseRecord &handle, int step)
 {
     const int steps = handle.reader.Num_time_steps;
     if (step >= 0 && step < steps)
@@ -91,7 +100,7 @@ int check_step(vc_case &handle, int step)
                     std::to_string(steps - 1));
 }
 
-int check_capacity(vc_case &handle, long long needed, int capacity)
+int check_capacity(CaseRecord &handle, long long needed, int capacity)
 {
     if (capacity >= 0 && needed <= capacity)
         return VC_OK;
@@ -99,7 +108,7 @@ int check_capacity(vc_case &handle, long long needed, int capacity)
                 "array too small: " + std::to_string(needed) + " elements needed, capacity " + std::to_string(capacity));
 }
 
-int check_variable_number(vc_case &handle, int variable)
+int check_variable_number(CaseRecord &handle, int variable)
 {
     const int count = static_cast<int>(handle.variable_names.size());
     if (variable >= 1 && variable <= count)
@@ -109,7 +118,7 @@ int check_variable_number(vc_case &handle, int variable)
                     std::to_string(count));
 }
 
-int check_part_query(vc_case &handle, const void *out, const char *what, int part, int step)
+int check_part_query(CaseRecord &handle, const void *out, const char *what, int part, int step)
 {
     if (int code = check_pointer(handle, out, what))
         return code;
