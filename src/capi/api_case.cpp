@@ -92,14 +92,6 @@ void take_snapshot(vc_case &handle, ReaderState &reader)
     handle.per_part_variables = std::min(per_part_variable_count(reader), reader.Num_variables);
 }
 
-// Closes a handle: its reader and everything it holds go, the handle's
-// record keeps nothing but its closed mark.
-void discard(vc_case &handle) noexcept
-{
-    handle = vc_case{};
-    handle.open = false;
-}
-
 std::string joined_messages(const MessageLog &log)
 {
     std::string text;
@@ -130,21 +122,18 @@ int open_case(const char *path, unsigned flags, vc_case **out)
     if (code != VC_OK)
         return code;
 
-    vc_case *handle = register_case(std::make_unique<vc_case>());
-    ReaderState &reader = reader_of(*handle);
-    collect_messages(reader, handle->messages);
-    try {
-        if (open_reader(reader, folder, (flags & VC_MOVING_LINER) != 0, (flags & VC_DEBUG_MESSAGES) != 0) != Z_OK) {
-            open_error = "the case in " + folder + " cannot be loaded" + joined_messages(handle->messages);
-            discard(*handle);
-            return VC_ERR_INTERNAL;
-        }
-        go_to_step(reader, 0, true);
-        take_snapshot(*handle, reader);
-    } catch (...) {
-        discard(*handle);
-        throw;
+    // The case is built before it gets a handle: a case that cannot be
+    // loaded, or an exception on the way, frees it and leaves no handle.
+    auto opened = std::make_unique<vc_case>();
+    ReaderState &reader = reader_of(*opened);
+    collect_messages(reader, opened->messages);
+    if (open_reader(reader, folder, (flags & VC_MOVING_LINER) != 0, (flags & VC_DEBUG_MESSAGES) != 0) != Z_OK) {
+        open_error = "the case in " + folder + " cannot be loaded" + joined_messages(opened->messages);
+        return VC_ERR_INTERNAL;
     }
+    go_to_step(reader, 0, true);
+    take_snapshot(*opened, reader);
+    vc_case *handle = register_case(std::move(opened));
     *out = handle;
     return VC_OK;
 }
@@ -178,10 +167,7 @@ VC_API const char *vc_open_error(void)
 
 VC_API int vc_close(vc_case *handle)
 {
-    return with_case(handle, [](vc_case &c, ReaderState &) {
-        discard(c);
-        return VC_OK;
-    });
+    return release_case(handle) ? VC_OK : VC_ERR_ARGUMENT;
 }
 
 VC_API const char *vc_error_message(const vc_case *handle)

@@ -1,23 +1,37 @@
 // Handles: which are live, the reader behind one, errors and argument checks.
 #include "capi/case_handle.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 namespace {
 
-// Every handle ever made. A closed handle keeps its (emptied) record, so
-// that no later handle has its address and a stale handle is told apart.
-std::vector<std::unique_ptr<vc_case>> &all_cases()
+// The open cases, each under the token its handle carries. A handle is the
+// token's value, never an address: tokens count up and are never reused, so
+// a closed handle names nothing ever after (using it is an error), while a
+// closed case leaves nothing behind.
+struct Registry {
+    std::mutex lock;
+    std::uintptr_t last_token = 0;
+    std::vector<std::pair<std::uintptr_t, std::unique_ptr<vc_case>>> open;
+};
+
+Registry &registry()
 {
-    static std::vector<std::unique_ptr<vc_case>> cases;
-    return cases;
+    static Registry instance;
+    return instance;
 }
 
-std::mutex &registry_lock()
+// Tokens step by the alignment a real object would have, so that a handle
+// looks like any other pointer to the programs holding it.
+constexpr std::uintptr_t token_step = alignof(std::max_align_t);
+
+std::uintptr_t token_of(const vc_case *handle)
 {
-    static std::mutex lock;
-    return lock;
+    return reinterpret_cast<std::uintptr_t>(handle);
 }
 
 }  // namespace
@@ -31,18 +45,36 @@ vc_case *live_case(const vc_case *handle)
 {
     if (!handle)
         return nullptr;
-    std::lock_guard<std::mutex> hold(registry_lock());
-    for (const std::unique_ptr<vc_case> &c : all_cases())
-        if (c.get() == handle)
-            return c->open ? c.get() : nullptr;
+    Registry &r = registry();
+    std::lock_guard<std::mutex> hold(r.lock);
+    for (const auto &entry : r.open)
+        if (entry.first == token_of(handle))
+            return entry.second.get();
     return nullptr;
 }
 
-vc_case *register_case(std::unique_ptr<vc_case> handle)
+vc_case *register_case(std::unique_ptr<vc_case> opened)
 {
-    std::lock_guard<std::mutex> hold(registry_lock());
-    all_cases().push_back(std::move(handle));
-    return all_cases().back().get();
+    Registry &r = registry();
+    std::lock_guard<std::mutex> hold(r.lock);
+    r.last_token += token_step;
+    r.open.emplace_back(r.last_token, std::move(opened));
+    return reinterpret_cast<vc_case *>(r.last_token);
+}
+
+bool release_case(const vc_case *handle) noexcept
+{
+    std::unique_ptr<vc_case> closing;  // freed once the lock is given back
+    Registry &r = registry();
+    std::lock_guard<std::mutex> hold(r.lock);
+    for (auto entry = r.open.begin(); entry != r.open.end(); ++entry) {
+        if (entry->first == token_of(handle)) {
+            closing = std::move(entry->second);
+            r.open.erase(entry);
+            return true;
+        }
+    }
+    return false;
 }
 
 int fail(vc_case &handle, int code, const std::string &text) noexcept

@@ -18,8 +18,9 @@ struct MessageLog {
     bool full = false;    // the limit was reached; later lines are dropped
 };
 
+// One open case. The handle a program holds is not this object's address
+// but a token the registry maps to it (case_handle.cpp).
 struct vc_case {
-    bool open = true;
     ReaderState reader;  // the case's own reader: handles share nothing
     std::string error;  // the last error of a call on this handle
     MessageLog messages;
@@ -41,8 +42,8 @@ struct vc_case {
 // The reader that answers for the handle: its own.
 ReaderState &reader_of(vc_case &handle);
 
-// The handle when `handle` is one that vc_open made and that is still open,
-// else nullptr.
+// The open case behind `handle` when vc_open handed it out and it is not
+// closed yet, else nullptr.
 vc_case *live_case(const vc_case *handle);
 
 // Makes the reader's diagnostics go to the log, one entry per line, instead
@@ -86,5 +87,8 @@ int check_variable_number(vc_case &handle, int variable);
 constexpr int no_step = -1000000;
 int check_part_query(vc_case &handle, const void *out, const char *what, int part, int step = no_step);
 
-// Adds a new handle to the registry and returns it.
-vc_case *register_case(std::unique_ptr<vc_case> handle);
+// Adds an opened case to the registry and returns the handle that names it.
+vc_case *register_case(std::unique_ptr<vc_case> opened);
+// Takes the case named by `handle` out of the registry and frees it; false
+// when the handle names no open case.
+bool release_case(const vc_case *handle) noexcept;
