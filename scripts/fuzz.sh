@@ -6,7 +6,7 @@
 #   scripts/fuzz.sh [TARGET...]          (no argument: every target)
 #
 # Environment: FUZZ_BUILD_DIR (default build-fuzz), FUZZ_SECONDS per target
-# (default 45), FUZZ_RSS_MB (default 2048), FUZZ_TIMEOUT seconds per input
+# (default 40), FUZZ_RSS_MB (default 2048), FUZZ_TIMEOUT seconds per input
 # (default 10), JOBS (default 2).
 #
 # Each run starts from the seed corpus and the saved regression inputs of its
@@ -21,7 +21,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT"
 BUILD=${FUZZ_BUILD_DIR:-build-fuzz}
 case "$BUILD" in /*) ;; *) BUILD="$ROOT/$BUILD" ;; esac
-SECONDS_EACH=${FUZZ_SECONDS:-45}
+SECONDS_EACH=${FUZZ_SECONDS:-40}
 RSS_MB=${FUZZ_RSS_MB:-2048}
 TIMEOUT=${FUZZ_TIMEOUT:-10}
 JOBS=${JOBS:-2}

@@ -5,6 +5,11 @@
 #   memcheck  valgrind's memcheck: no memory error, no definitely or
 #             indirectly lost block; every case once as it stands and once
 #             loaded after another case (--preload), which must lose nothing.
+#   cycles    the same watch over the case library: one golden case opened and
+#             closed CYCLES times (default 1000) by tests/capi/case_open_close.c,
+#             one step asked each time; besides no error and nothing lost,
+#             the heap in use after the last cycle must be what it was after
+#             the tenth. Both figures are printed.
 #   readonly  the case folder is a copy made for the run; strace records every
 #             open, rename, delete and the like: no file may be opened for
 #             writing (the host tool's own /dev/null aside), renamed, deleted,
@@ -13,7 +18,7 @@
 #             as root, so a folder without write permission would prove
 #             nothing by itself.)
 #
-#   scripts/memcheck.sh [memcheck] [readonly]     (no argument: both)
+#   scripts/memcheck.sh [memcheck] [cycles] [readonly]     (no argument: all)
 #
 # One line per failing case; the last line is "N passed, M failed".
 set -uo pipefail
@@ -23,13 +28,15 @@ cd "$ROOT"
 BUILD=${BUILD_DIR:-build}
 case "$BUILD" in /*) ;; *) BUILD="$ROOT/$BUILD" ;; esac
 JOBS=${JOBS:-2}
-[ $# -eq 0 ] && set -- memcheck readonly
+CYCLES=${CYCLES:-1000}
+CYCLES_CASE=engine_liner_on
+[ $# -eq 0 ] && set -- memcheck cycles readonly
 
 log="$BUILD/memcheck-build.log"
 mkdir -p "$BUILD"
 if ! cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >"$log" 2>&1 ||
-   ! ninja -C "$BUILD" -j"$JOBS" vortimar-inspect userd-vortimar_input >>"$log" 2>&1; then
-    echo "memcheck: the host tool and library did not build (log: $log)"
+   ! ninja -C "$BUILD" -j"$JOBS" vortimar-inspect userd-vortimar_input case_open_close >>"$log" 2>&1; then
+    echo "memcheck: the host tool, the libraries or case_open_close did not build (log: $log)"
     echo "0 passed, 1 failed"
     exit 1
 fi
@@ -70,6 +77,25 @@ other_case() {
     done
 }
 
+# Runs the command under memcheck: a memory error or a definitely or
+# indirectly lost block makes it exit 99.
+under_memcheck() {
+    valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite,indirect \
+        --errors-for-leak-kinds=definite,indirect --error-exitcode=99 --quiet "$@"
+}
+
+# verdict LABEL STATUS LOG PATTERN: passes when the run exited 0 and
+# valgrind reported nothing in LOG; else fails, showing valgrind's lines and
+# the program's own (those matching PATTERN).
+verdict() {
+    if [ "$2" -ne 0 ] || grep -q '^==[0-9]*==' "$3"; then
+        fail "$1: FAILED (exit $2)"
+        grep -E "^==[0-9]*==|$4" "$3" | head -20
+    else
+        pass
+    fi
+}
+
 run_memcheck() {
     local name=$1 preload=$2 out
     out=$(mktemp)
@@ -77,18 +103,21 @@ run_memcheck() {
     [ -n "$preload" ] && extra=$(preload_args "$preload")
     # shellcheck disable=SC2046,SC2086
     (cd "$ROOT/tests/golden/$name" &&
-        valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite,indirect \
-            --errors-for-leak-kinds=definite,indirect --error-exitcode=99 --quiet \
-            "$TOOL" $(case_args "$name") $extra "$LIB" inputs.in) >/dev/null 2>"$out"
-    local status=$?
+        under_memcheck "$TOOL" $(case_args "$name") $extra "$LIB" inputs.in) >/dev/null 2>"$out"
     # Every golden case runs to the end (exit 0): a refused command line
     # would otherwise pass without the reader having read anything.
-    if [ "$status" -ne 0 ] || grep -q '^==[0-9]*==' "$out"; then
-        fail "memcheck $name${preload:+ after $preload}: FAILED (exit $status)"
-        grep -E '^==[0-9]*==|^vortimar-inspect' "$out" | head -20
-    else
-        pass
-    fi
+    verdict "memcheck $name${preload:+ after $preload}" $? "$out" '^vortimar-inspect'
+    rm -f "$out"
+}
+
+# The case library: open and close one case CYCLES times under memcheck.
+run_cycles() {
+    local out figures status
+    out=$(mktemp)
+    figures=$(under_memcheck "$BUILD/case_open_close" "$ROOT/tests/golden/$CYCLES_CASE" "$CYCLES" 2>"$out")
+    status=$?
+    echo "$figures" | sed "s/^/cycles $CYCLES_CASE: /"
+    verdict "cycles $CYCLES_CASE" "$status" "$out" '^case_open_close|^cycle'
     rm -f "$out"
 }
 
@@ -125,6 +154,10 @@ run_readonly() {
 }
 
 for check in "$@"; do
+    if [ "$check" = cycles ]; then
+        run_cycles
+        continue
+    fi
     for name in "${CASES[@]}"; do
         case "$check" in
             memcheck)
@@ -132,7 +165,7 @@ for check in "$@"; do
                 run_memcheck "$name" "$(other_case "$name")"
                 ;;
             readonly) run_readonly "$name" "$(other_case "$name")" ;;
-            *) echo "usage: $0 [memcheck] [readonly]" >&2; exit 2 ;;
+            *) echo "usage: $0 [memcheck] [cycles] [readonly]" >&2; exit 2 ;;
         esac
     done
 done

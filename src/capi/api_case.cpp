@@ -71,7 +71,7 @@ int case_folder_of(const std::string &path, std::string &folder, std::string &wh
 
 // Names, files and counts that the handle hands out, taken once the case is
 // loaded and built.
-void take_snapshot(CaseRecord &handle, ReaderState &reader)
+void take_snapshot(vc_case &handle, ReaderState &reader)
 {
     handle.folder = reader.case_folder;
     static const int dataset_slot[4] = {1, 2, 3, 0};  // VC_FILE_* -> dataset file table
@@ -122,22 +122,18 @@ int open_case(const char *path, unsigned flags, vc_case **out)
     if (code != VC_OK)
         return code;
 
-    vc_case *handle = register_case();
-    CaseRecord &record = *handle->record;
-    ReaderState &reader = reader_of(record);
-    collect_messages(reader, record.messages);
-    try {
-        if (open_reader(reader, folder, (flags & VC_MOVING_LINER) != 0, (flags & VC_DEBUG_MESSAGES) != 0) != Z_OK) {
-            open_error = "the case in " + folder + " cannot be loaded" + joined_messages(record.messages);
-            close_case(handle);
-            return VC_ERR_INTERNAL;
-        }
-        go_to_step(reader, 0, true);
-        take_snapshot(record, reader);
-    } catch (...) {
-        close_case(handle);
-        throw;
+    // The case is built before it gets a handle: a case that cannot be
+    // loaded, or an exception on the way, frees it and leaves no handle.
+    auto opened = std::make_unique<vc_case>();
+    ReaderState &reader = reader_of(*opened);
+    collect_messages(reader, opened->messages);
+    if (open_reader(reader, folder, (flags & VC_MOVING_LINER) != 0, (flags & VC_DEBUG_MESSAGES) != 0) != Z_OK) {
+        open_error = "the case in " + folder + " cannot be loaded" + joined_messages(opened->messages);
+        return VC_ERR_INTERNAL;
     }
+    go_to_step(reader, 0, true);
+    take_snapshot(*opened, reader);
+    vc_case *handle = register_case(std::move(opened));
     *out = handle;
     return VC_OK;
 }
@@ -171,21 +167,18 @@ VC_API const char *vc_open_error(void)
 
 VC_API int vc_close(vc_case *handle)
 {
-    if (!live_case(handle))
-        return VC_ERR_ARGUMENT;
-    close_case(handle);
-    return VC_OK;
+    return release_case(handle) ? VC_OK : VC_ERR_ARGUMENT;
 }
 
 VC_API const char *vc_error_message(const vc_case *handle)
 {
-    const CaseRecord *live = live_case(handle);
+    const vc_case *live = live_case(handle);
     return live ? live->error.c_str() : "no open case: the handle is NULL or closed";
 }
 
 VC_API int vc_folder(vc_case *handle, const char **folder)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
+    return with_case(handle, [&](vc_case &c, ReaderState &) {
         if (int code = check_pointer(c, folder, "folder"))
             return code;
         *folder = c.folder.c_str();
@@ -195,7 +188,7 @@ VC_API int vc_folder(vc_case *handle, const char **folder)
 
 VC_API int vc_case_file(vc_case *handle, int which, const char **path, int *found)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
+    return with_case(handle, [&](vc_case &c, ReaderState &) {
         if (which < VC_FILE_INPUTS || which > VC_FILE_SURFACE)
             return fail(c, VC_ERR_RANGE, "no case file " + std::to_string(which));
         if (path)
@@ -208,7 +201,7 @@ VC_API int vc_case_file(vc_case *handle, int which, const char **path, int *foun
 
 VC_API int vc_message_count(vc_case *handle, int *count)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
+    return with_case(handle, [&](vc_case &c, ReaderState &) {
         if (int code = check_pointer(c, count, "count"))
             return code;
         *count = static_cast<int>(c.messages.lines.size());
@@ -218,7 +211,7 @@ VC_API int vc_message_count(vc_case *handle, int *count)
 
 VC_API int vc_message(vc_case *handle, int index, const char **text)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
+    return with_case(handle, [&](vc_case &c, ReaderState &) {
         if (int code = check_pointer(c, text, "text"))
             return code;
         if (index < 0 || static_cast<std::size_t>(index) >= c.messages.lines.size())

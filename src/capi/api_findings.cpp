@@ -10,7 +10,7 @@ namespace {
 
 // The findings as the handle hands them out: taken from the reader once,
 // after the case was loaded and built, so that their strings stay put.
-const std::vector<Finding> &findings_of(CaseRecord &c, ReaderState &reader)
+const std::vector<Finding> &findings_of(vc_case &c, ReaderState &reader)
 {
     if (!c.findings_taken) {
         c.findings = reader.findings;
@@ -25,7 +25,7 @@ extern "C" {
 
 VC_API int vc_finding_count(vc_case *handle, int *count)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_pointer(c, count, "count"))
             return code;
         *count = static_cast<int>(findings_of(c, reader).size());
@@ -35,7 +35,7 @@ VC_API int vc_finding_count(vc_case *handle, int *count)
 
 VC_API int vc_finding(vc_case *handle, int index, vc_finding_info *info)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_pointer(c, info, "info"))
             return code;
         const std::vector<Finding> &findings = findings_of(c, reader);

@@ -62,7 +62,7 @@ extern "C" {
 
 VC_API int vc_part_count(vc_case *handle, int *count)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
+    return with_case(handle, [&](vc_case &c, ReaderState &) {
         if (int code = check_pointer(c, count, "count"))
             return code;
         *count = static_cast<int>(c.part_names.size());
@@ -72,7 +72,7 @@ VC_API int vc_part_count(vc_case *handle, int *count)
 
 VC_API int vc_part(vc_case *handle, int part, vc_part_info *info)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_part_query(c, info, "info", part))
             return code;
         const PartRecord &record = record_of(reader, part);
@@ -90,7 +90,7 @@ VC_API int vc_part(vc_case *handle, int part, vc_part_info *info)
 
 VC_API int vc_part_source(vc_case *handle, int part, int variable, int *source)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_part_query(c, source, "source", part))
             return code;
         if (int code = check_variable_number(c, variable))
@@ -113,7 +113,7 @@ VC_API int vc_part_source(vc_case *handle, int part, int variable, int *source)
 
 VC_API int vc_part_triangles(vc_case *handle, int part, int *triangles, int capacity)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_part_query(c, triangles, "triangles", part))
             return code;
         const PartRecord &record = record_of(reader, part);
@@ -128,7 +128,7 @@ VC_API int vc_part_triangles(vc_case *handle, int part, int *triangles, int capa
 
 VC_API int vc_part_node_numbers(vc_case *handle, int part, int *numbers, int capacity)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_part_query(c, numbers, "numbers", part))
             return code;
         const PartRecord &record = record_of(reader, part);
@@ -151,7 +151,7 @@ VC_API int vc_part_node_numbers(vc_case *handle, int part, int *numbers, int cap
 
 VC_API int vc_part_points(vc_case *handle, int part, int step, float *xyz, int capacity)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_part_query(c, xyz, "xyz", part, step))
             return code;
         if (int code = check_capacity(c, 3LL * compact_point_count(reader, record_of(reader, part)), capacity))

@@ -7,7 +7,7 @@ extern "C" {
 
 VC_API int vc_step_count(vc_case *handle, int *count)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_pointer(c, count, "count"))
             return code;
         *count = reader.Num_time_steps;
@@ -17,7 +17,7 @@ VC_API int vc_step_count(vc_case *handle, int *count)
 
 VC_API int vc_times(vc_case *handle, float *seconds, int capacity)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_pointer(c, seconds, "seconds"))
             return code;
         if (int code = check_capacity(c, reader.Num_time_steps, capacity))
@@ -30,7 +30,7 @@ VC_API int vc_times(vc_case *handle, float *seconds, int capacity)
 
 VC_API int vc_crank_angles(vc_case *handle, float *degrees, int capacity)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_pointer(c, degrees, "degrees"))
             return code;
         if (reader.engine_mode != 1)
@@ -49,7 +49,7 @@ VC_API int vc_crank_angles(vc_case *handle, float *degrees, int capacity)
 
 VC_API int vc_is_engine(vc_case *handle, int *is_engine)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_pointer(c, is_engine, "is_engine"))
             return code;
         *is_engine = reader.engine_mode == 1 ? 1 : 0;

@@ -16,7 +16,7 @@ namespace {
 
 // VC_OK for a listed variable of the wanted sort (constant or per part),
 // else the error recorded.
-int check_variable(CaseRecord &c, int variable, bool constant)
+int check_variable(vc_case &c, int variable, bool constant)
 {
     if (int code = check_variable_number(c, variable))
         return code;
@@ -35,7 +35,7 @@ extern "C" {
 
 VC_API int vc_rigid_body_exists(vc_case *handle, int *exists)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
+    return with_case(handle, [&](vc_case &c, ReaderState &) {
         if (int code = check_pointer(c, exists, "exists"))
             return code;
         // The reader gives rigid-body values in every case (the host's
@@ -47,7 +47,7 @@ VC_API int vc_rigid_body_exists(vc_case *handle, int *exists)
 
 VC_API int vc_rigid_body(vc_case *handle, int part, int step, float values[14])
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_part_query(c, values, "values", part, step))
             return code;
         go_to_step(reader, step, false);
@@ -65,7 +65,7 @@ VC_API int vc_rigid_body(vc_case *handle, int part, int step, float values[14])
 
 VC_API int vc_variable_count(vc_case *handle, int *count)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
+    return with_case(handle, [&](vc_case &c, ReaderState &) {
         if (int code = check_pointer(c, count, "count"))
             return code;
         *count = static_cast<int>(c.variable_names.size());
@@ -75,7 +75,7 @@ VC_API int vc_variable_count(vc_case *handle, int *count)
 
 VC_API int vc_variable(vc_case *handle, int variable, const char **name, int *is_constant)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &) {
+    return with_case(handle, [&](vc_case &c, ReaderState &) {
         if (int code = check_variable_number(c, variable))
             return code;
         if (name)
@@ -88,7 +88,7 @@ VC_API int vc_variable(vc_case *handle, int variable, const char **name, int *is
 
 VC_API int vc_part_values(vc_case *handle, int part, int step, int variable, float *values, int capacity)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_part_query(c, values, "values", part, step))
             return code;
         if (int code = check_variable(c, variable, false))
@@ -117,7 +117,7 @@ VC_API int vc_part_values(vc_case *handle, int part, int step, int variable, flo
 
 VC_API int vc_part_value(vc_case *handle, int part, int step, int variable, float *value)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_part_query(c, value, "value", part, step))
             return code;
         if (int code = check_variable(c, variable, false))
@@ -137,7 +137,7 @@ VC_API int vc_part_value(vc_case *handle, int part, int step, int variable, floa
 
 VC_API int vc_constant(vc_case *handle, int variable, int step, float *value)
 {
-    return with_case(handle, [&](CaseRecord &c, ReaderState &reader) {
+    return with_case(handle, [&](vc_case &c, ReaderState &reader) {
         if (int code = check_pointer(c, value, "value"))
             return code;
         if (int code = check_step(c, step))

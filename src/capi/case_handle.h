@@ -18,8 +18,9 @@ struct MessageLog {
     bool full = false;    // the limit was reached; later lines are dropped
 };
 
-// Everything an open case holds. Closing a case frees its record.
-struct CaseRecord {
+// One open case. The handle a program holds is not this object's address
+// but a token the registry maps to it (case_handle.cpp).
+struct vc_case {
     ReaderState reader;  // the case's own reader: handles share nothing
     std::string error;  // the last error of a call on this handle
     MessageLog messages;
@@ -38,19 +39,12 @@ struct CaseRecord {
     std::vector<Finding> findings;
 };
 
-// The handle given out by vc_open. It stays allocated after vc_close, with
-// no record, so that a closed handle is told apart from an open one and no
-// later handle gets its address; it costs a pointer per case ever opened.
-struct vc_case {
-    std::unique_ptr<CaseRecord> record;
-};
-
 // The reader that answers for the handle: its own.
-ReaderState &reader_of(CaseRecord &handle);
+ReaderState &reader_of(vc_case &handle);
 
-// The record of `handle` when vc_open made it and it is still open, else
-// nullptr.
-CaseRecord *live_case(const vc_case *handle);
+// The open case behind `handle` when vc_open handed it out and it is not
+// closed yet, else nullptr.
+vc_case *live_case(const vc_case *handle);
 
 // Makes the reader's diagnostics go to the log, one entry per line, instead
 // of standard error.
@@ -58,16 +52,16 @@ void collect_messages(ReaderState &reader, MessageLog &log);
 
 // Records `text` as the handle's error and returns `code`. Never throws: when
 // the text cannot be stored the error stays empty.
-int fail(CaseRecord &handle, int code, const std::string &text) noexcept;
-int fail(CaseRecord &handle, int code, const char *text) noexcept;
+int fail(vc_case &handle, int code, const std::string &text) noexcept;
+int fail(vc_case &handle, int code, const char *text) noexcept;
 
-// Runs body(CaseRecord &, ReaderState &) for a live handle and returns its
+// Runs body(vc_case &, ReaderState &) for a live handle and returns its
 // result; a NULL or closed handle gives VC_ERR_ARGUMENT, an escaping
 // exception VC_ERR_MEMORY or VC_ERR_INTERNAL, each with its message.
 template <typename Body>
 int with_case(vc_case *handle, Body body) noexcept
 {
-    CaseRecord *live = live_case(handle);
+    vc_case *live = live_case(handle);
     if (!live)
         return VC_ERR_ARGUMENT;
     try {
@@ -82,18 +76,19 @@ int with_case(vc_case *handle, Body body) noexcept
 
 // Checks for the vc_ functions. Each returns VC_OK, or records the error on
 // the handle and returns its code.
-int check_pointer(CaseRecord &handle, const void *pointer, const char *what);
-int check_part(CaseRecord &handle, int part);
-int check_step(CaseRecord &handle, int step);
-int check_capacity(CaseRecord &handle, long long needed, int capacity);
-int check_variable_number(CaseRecord &handle, int variable);
+int check_pointer(vc_case &handle, const void *pointer, const char *what);
+int check_part(vc_case &handle, int part);
+int check_step(vc_case &handle, int step);
+int check_capacity(vc_case &handle, long long needed, int capacity);
+int check_variable_number(vc_case &handle, int variable);
 
 // The checks of a query on a part: `out` (named `what`) not NULL, the part
 // listed and, unless step is no_step, the step on the time line.
 constexpr int no_step = -1000000;
-int check_part_query(CaseRecord &handle, const void *out, const char *what, int part, int step = no_step);
+int check_part_query(vc_case &handle, const void *out, const char *what, int part, int step = no_step);
 
-// Makes a new open handle with an empty record and returns it.
-vc_case *register_case();
-// Closes an open handle: its record and everything it holds are freed.
-void close_case(vc_case *handle) noexcept;
+// Adds an opened case to the registry and returns the handle that names it.
+vc_case *register_case(std::unique_ptr<vc_case> opened);
+// Takes the case named by `handle` out of the registry and frees it; false
+// when the handle names no open case.
+bool release_case(const vc_case *handle) noexcept;

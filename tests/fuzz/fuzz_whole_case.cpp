@@ -17,14 +17,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     std::vector<CaseFileText> files = unpack_case(data, size, "inputs.in");
-    DialogChoices choices;
-    if (const std::string *dialog = find_section(files, "dialog")) {
-        choices.liner = dialog->find("liner") != std::string::npos ? 1 : 0;
-        if (dialog->find("debug") != std::string::npos)
-            choices.console = 2;
-        else if (dialog->find("verbose") != std::string::npos)
-            choices.console = 1;
-    }
+    const DialogChoices choices = dialog_choices(files);
     FuzzFolder::lay(files);
     reader_calls::fresh_default_reader();
     const std::uint64_t first = host_session(choices, FuzzFolder::path());

@@ -4,37 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "digest.h"
 #include "userd_api.h"
 
 namespace {
-
-// Part sizes beyond this many nodes or elements are not copied out: the
-// buffers would cost more than the fuzzer's memory limit allows. The reader
-// bounds such counts by the file's size, so only large inputs reach it.
-constexpr int most_copied = 1 << 20;
-// Time lines longer than this are asked for their times but not stepped through.
-constexpr int most_steps = 1 << 22;
-
-struct Digest {
-    std::uint64_t value = 1469598103934665603ULL;
-
-    void bytes(const void *data, std::size_t size)
-    {
-        const unsigned char *p = static_cast<const unsigned char *>(data);
-        for (std::size_t i = 0; i < size; ++i)
-            value = (value ^ p[i]) * 1099511628211ULL;
-    }
-    template <typename T>
-    void add(const T &v)
-    {
-        bytes(&v, sizeof v);
-    }
-    void text(const char *s, std::size_t limit)
-    {
-        bytes(s, strnlen(s, limit));
-        add('\0');
-    }
-};
 
 // Text buffers of the host's fixed sizes, one per entry.
 struct TextTable {
@@ -111,7 +84,7 @@ int time_line(Digest &d)
     d.add(USERD_get_timeset_description(1, description.data()));
     const int steps = USERD_get_num_of_time_steps(1);
     d.add(steps);
-    if (steps > 0 && steps <= most_steps) {
+    if (steps > 0 && steps <= session_most_steps) {
         std::vector<float> times(static_cast<std::size_t>(steps));
         d.add(USERD_get_sol_times(1, times.data()));
         d.bytes(times.data(), times.size() * sizeof(float));
@@ -123,7 +96,7 @@ void dataset_files(Digest &d)
 {
     const int n = USERD_get_number_of_files_in_dataset();
     d.add(n);
-    if (n <= 0 || n > most_copied)
+    if (n <= 0 || n > session_most_copied)
         return;
     std::vector<Z_QFILES> records(static_cast<std::size_t>(n));
     std::memset(records.data(), 0, records.size() * sizeof(Z_QFILES));
@@ -144,7 +117,7 @@ std::vector<Part> parts(Digest &d)
     const int n = USERD_get_number_of_model_parts();
     d.add(n);
     std::vector<Part> list;
-    if (n <= 0 || n > most_copied)
+    if (n <= 0 || n > session_most_copied)
         return list;
     const std::size_t count = static_cast<std::size_t>(n);
     std::vector<int> ids(count), kinds(count), nodes(count);
@@ -174,7 +147,7 @@ std::vector<Variable> variables(Digest &d)
     const int n = USERD_get_number_of_variables();
     d.add(n);
     std::vector<Variable> list;
-    if (n <= 0 || n > most_copied)
+    if (n <= 0 || n > session_most_copied)
         return list;
     const std::size_t count = static_cast<std::size_t>(n);
     TextTable names(count, Z_BUFL), files(count, Z_BUFL), ifiles(count, Z_BUFL);
@@ -195,7 +168,7 @@ void part_at_step(int number, const Part &part, const std::vector<Variable> &var
 {
     for (int t = 0; t < Z_MAXTYPE; ++t) {
         const int count = part.elements[t];
-        if (count <= 0 || count > most_copied)
+        if (count <= 0 || count > session_most_copied)
             continue;
         const int corners = t == Z_TRI03 ? 3 : 1;
         IntRows conn(static_cast<std::size_t>(count), static_cast<std::size_t>(corners));
@@ -205,7 +178,7 @@ void part_at_step(int number, const Part &part, const std::vector<Variable> &var
         std::vector<int> element_ids(static_cast<std::size_t>(count));
         d.add(USERD_get_part_element_ids_by_type(number, t, element_ids.data()));
     }
-    const bool copied = part.nodes >= 0 && part.nodes <= most_copied;
+    const bool copied = part.nodes >= 0 && part.nodes <= session_most_copied;
     const std::size_t slots = copied ? static_cast<std::size_t>(part.nodes) + 1 : 0;
     if (copied) {
         std::vector<float> x(slots), y(slots), z(slots);
@@ -238,6 +211,19 @@ void part_at_step(int number, const Part &part, const std::vector<Variable> &var
 
 }  // namespace
 
+DialogChoices dialog_choices(const std::vector<CaseFileText> &files)
+{
+    DialogChoices choices;
+    if (const std::string *dialog = find_section(files, "dialog")) {
+        choices.liner = dialog->find("liner") != std::string::npos ? 1 : 0;
+        if (dialog->find("debug") != std::string::npos)
+            choices.console = 2;
+        else if (dialog->find("verbose") != std::string::npos)
+            choices.console = 1;
+    }
+    return choices;
+}
+
 std::uint64_t host_session(const DialogChoices &choices, const std::string &folder)
 {
     Digest d;
@@ -267,7 +253,7 @@ std::uint64_t host_session(const DialogChoices &choices, const std::string &fold
     const bool rigid = USERD_rigidbody_existence() == Z_OK;
 
     // The first, middle and last steps, and one past the end (clamped).
-    if (steps <= most_steps) {
+    if (steps <= session_most_steps) {
         for (int step : {0, steps / 2, steps - 1, steps}) {
             USERD_set_time_set_and_step(1, step);
             std::vector<char> line1(Z_BUFL), line2(Z_BUFL);

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the fuzz targets' seed corpora (corpus/<target>/) from the golden
-case folders and the bundled example case:
+case folders and the bundled example case, and for the case library's target
+also from the doctor's cases (whose findings only the case library gives):
 
     tests/fuzz/make_seeds.py        (from anywhere; rewrites corpus/)
 
@@ -15,7 +16,8 @@ import shutil
 HERE = pathlib.Path(__file__).resolve().parent
 ROOT = HERE.parent.parent
 CASES = sorted(p for p in (ROOT / "tests" / "golden").iterdir() if p.is_dir()) + [ROOT / "examples" / "engine_case"]
-NOT_CASE_FILES = {"expected.txt", "checks.md", "args"}
+DOCTOR_CASES = sorted(p for p in (ROOT / "tests" / "doctor").iterdir() if p.is_dir())
+NOT_CASE_FILES = {"expected.txt", "checks.md", "args", "expected.json"}
 
 
 def pack(first, sections):
@@ -51,6 +53,21 @@ def kind_of(case, name, text, deck):
     return "value_files"
 
 
+def case_files(case):
+    return {p.name: p.read_bytes() for p in sorted(case.iterdir()) if p.is_file() and p.name not in NOT_CASE_FILES}
+
+
+def packed_case(case, files):
+    """The whole case as one input: inputs.in first, then every other file
+    and the dialog's choices that the case's args ask for."""
+    args = (case / "args").read_text() if (case / "args").exists() else ""
+    dialog = [w for w, flag in (("liner", "--liner"), ("debug", "debug")) if flag in args]
+    rest = [(n, t) for n, t in files.items() if n != "inputs.in"]
+    if dialog:
+        rest.append(("dialog", (" ".join(dialog) + "\n").encode()))
+    return pack(files.get("inputs.in", b""), rest)
+
+
 def main():
     corpus = HERE / "corpus"
     shutil.rmtree(corpus, ignore_errors=True)
@@ -61,7 +78,7 @@ def main():
         seeds.setdefault(key, (label, data))
 
     for case in CASES:
-        files = {p.name: p.read_bytes() for p in sorted(case.iterdir()) if p.is_file() and p.name not in NOT_CASE_FILES}
+        files = case_files(case)
         deck = files.get("boundary.in", b"")
         for name, text in files.items():
             kind = kind_of(case, name, text, deck)
@@ -72,12 +89,10 @@ def main():
             add("lift_files", case.name, pack(files["intake_lift.in"], [("exhaust_lift.in", files.get("exhaust_lift.in", b""))]))
         named = [(n.decode(), files[n.decode()]) for n in dict.fromkeys(named_files(deck)) if n.decode() in files]
         add("boundary_deck", case.name, pack(deck, named))
-        args = (case / "args").read_text() if (case / "args").exists() else ""
-        dialog = [w for w, flag in (("liner", "--liner"), ("debug", "debug")) if flag in args]
-        rest = [(n, t) for n, t in files.items() if n != "inputs.in"]
-        if dialog:
-            rest.append(("dialog", (" ".join(dialog) + "\n").encode()))
-        add("whole_case", case.name, pack(files.get("inputs.in", b""), rest))
+        add("whole_case", case.name, packed_case(case, files))
+        add("case_library", case.name, packed_case(case, files))
+    for case in DOCTOR_CASES:
+        add("case_library", "doctor_" + case.name, packed_case(case, case_files(case)))
 
     for (target, _), (label, data) in sorted(seeds.items()):
         folder = corpus / target
