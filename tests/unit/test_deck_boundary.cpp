@@ -2,8 +2,6 @@
 // parts, loaded through the case loader.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-
 #include "test_support.h"
 
 namespace {
@@ -117,41 +115,4 @@ TEST(DeckBoundary, RegionCountsAndMarksWithoutRegion)
     EXPECT_EQ(state.motion_table[0].moving, 0);
     load_deck(c, "t\n#\n1 region\n--\n1 a\nMOVING RT\n");
     EXPECT_EQ(state.Numparts_available, 1);
-}
-
-TEST(DeckBoundary, GarbageCaseFilesLoadWithConsistentTables)
-{
-    TempCase c("deck_garbage");
-    const char *pieces[] = {"\n", " ", "\"", "--", "MOVING", " RT", " RO", " TR", " AR", "$", "[", "r",
-                            "second", "crank", "supplied", "x y", "SPATIAL\n", "m.dat", "s.dat\"", "a.dat",
-                            "1e38", "-7", "0.5", "nan", "\t", "\r", "direction", "intake_lift"};
-    std::uint32_t seed = 12345;
-    auto garbage = [&](std::size_t pieces_wanted) {
-        std::string text;
-        for (std::size_t i = 0; i < pieces_wanted; ++i) {
-            seed = seed * 1664525u + 1013904223u;
-            if (seed % 5 == 0)
-                text += static_cast<char>(seed >> 24);
-            else
-                text += pieces[(seed >> 8) % (sizeof pieces / sizeof pieces[0])];
-        }
-        return text;
-    };
-    for (int round = 0; round < 20; ++round) {
-        c.write("m.dat", "second\n" + garbage(400));
-        c.write("a.dat", "crank\n" + garbage(400));
-        c.write("s.dat", "SPATIAL\n" + garbage(400));
-        c.write("intake_lift.in", garbage(200));
-        c.write("exhaust_lift.in", "direction 1\ncrank\n" + garbage(200));
-        std::string deck = "t\n#\n3 regions\n--\n1 a\nMOVING TR\nv w \"m.dat\"\n--\n2 b\nMOVING AR\n"
-                           "v w \"a.dat\"\n\"s.dat\"\n" + garbage(600);
-        if (round % 4 == 3)  // an engine case in crank angles reads the lift files
-            load_deck(c, "t\n#\n1 region\n--\n1 p\n$\n" + garbage(100), "s.dat\n1 crank_flag\n-10\n10\n");
-        else if (round % 4 == 2)  // every settings file garbage too
-            load_deck(c, garbage(800), garbage(300), garbage(300));
-        else
-            load_deck(c, round % 2 ? deck : garbage(800));
-        if (state.Num_time_steps > 0)
-            EXPECT_EQ(state.time_values.size(), static_cast<std::size_t>(state.Num_time_steps));
-    }
 }
