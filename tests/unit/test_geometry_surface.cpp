@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "geometry/part_table.h"
 #include "geometry/surface_file.h"
 #include "test_support.h"
 
@@ -28,19 +27,6 @@ void surface_case(const TempCase &c, const std::string &surface, int regions)
 const PartRecord &part(int n)
 {
     return state.part_table[static_cast<std::size_t>(n)];
-}
-
-std::vector<float> coords_of(int n, int component)
-{
-    const PartRecord &p = part(n);
-    std::vector<float> xyz[3];
-    float *arrays[3];
-    for (int c = 0; c < 3; ++c) {
-        xyz[c].assign(static_cast<std::size_t>(p.number_of_nodes) + 1, -1.0f);
-        arrays[c] = xyz[c].data();
-    }
-    copy_part_coords(state, p, arrays);
-    return std::vector<float>(xyz[component].begin() + 1, xyz[component].end());
 }
 
 std::vector<int> corners_of(int n)
@@ -83,8 +69,8 @@ TEST(GeometrySurface, VerticesTrianglesAndRegions)
     EXPECT_EQ(corners_of(0), (std::vector<int>{1, 2, 3, 3, 4, 1}));
     EXPECT_EQ(corners_of(2), (std::vector<int>{2, 3, 4}));
     // Commas and blanks read alike; unused vertices sit at 0,0,0.
-    EXPECT_EQ(coords_of(0, 0), (std::vector<float>{0.5f, 3.0f, 6.0f, -1e-3f, 0.0f}));
-    EXPECT_EQ(coords_of(2, 1), (std::vector<float>{0.0f, 4.0f, 7.0f, 0.0f, 0.0f}));
+    EXPECT_EQ(part_coords(0, 0), (std::vector<float>{0.5f, 3.0f, 6.0f, -1e-3f, 0.0f}));
+    EXPECT_EQ(part_coords(2, 1), (std::vector<float>{0.0f, 4.0f, 7.0f, 0.0f, 0.0f}));
 
     // Later steps do not read the surface file again.
     c.write("surface.dat", "0 1 1\n1 0 0 0\n1 1 1 2\n");
@@ -159,15 +145,15 @@ TEST(GeometrySurface, PartsWhoseVerticesStartBeyondTheFirstWord)
         x[static_cast<std::size_t>(n - 1)] = static_cast<float>(n);
         y[static_cast<std::size_t>(n - 1)] = static_cast<float>(2 * n);
     }
-    EXPECT_EQ(coords_of(0, 0), x);
-    EXPECT_EQ(coords_of(0, 1), y);
+    EXPECT_EQ(part_coords(0, 0), x);
+    EXPECT_EQ(part_coords(0, 1), y);
     for (int node = 0; node < 140; ++node) {
         bool expected = std::find(used_by_first.begin(), used_by_first.end(), node + 1) != used_by_first.end();
         EXPECT_EQ(surface_node_used(state, part(0), node), expected) << node;
         EXPECT_EQ(surface_node_used(state, part(1), node), node < 3) << node;
     }
-    EXPECT_EQ(coords_of(1, 2)[2], -3.0f);
-    EXPECT_EQ(coords_of(1, 2)[3], 0.0f);
+    EXPECT_EQ(part_coords(1, 2)[2], -3.0f);
+    EXPECT_EQ(part_coords(1, 2)[3], 0.0f);
 }
 
 TEST(GeometrySurface, FailedFirstBuildIsRetriedFromAClearStart)

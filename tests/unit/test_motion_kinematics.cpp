@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "geometry/part_table.h"
 #include "motion/engine_motion.h"
 #include "test_support.h"
 
@@ -20,19 +19,6 @@ void engine(std::vector<float> crank_angles)
     state.engine_params.conrod = 0.15f;
     state.Num_time_steps = static_cast<int>(crank_angles.size());
     state.crank_angles = std::move(crank_angles);
-}
-
-std::vector<float> z_of(int n)
-{
-    const PartRecord &p = state.part_table[static_cast<std::size_t>(n)];
-    std::vector<float> xyz[3];
-    float *arrays[3];
-    for (auto &c : xyz)
-        c.assign(static_cast<std::size_t>(p.number_of_nodes) + 1, -1.0f);
-    for (int c = 0; c < 3; ++c)
-        arrays[c] = xyz[c].data();
-    copy_part_coords(state, p, arrays);
-    return std::vector<float>(xyz[2].begin() + 1, xyz[2].end());
 }
 
 }  // namespace
@@ -82,16 +68,16 @@ TEST(MotionKinematics, LinerBottomRingFollowsThePiston)
     const float ring90 = -0x1.191ae6p-7f;   // -0.05 + displacement at 90
     const float lift90 = 0x1.5352ep-5f;     // 0 + displacement at 90
     // Part 1: the two nodes at exactly -0.05 move, the one 1e-6 above stays.
-    EXPECT_EQ(z_of(0), (std::vector<float>{ring90, ring90, -0.049999f, 0, 0, 0}));
+    EXPECT_EQ(part_coords(0, 2), (std::vector<float>{ring90, ring90, -0.049999f, 0, 0, 0}));
     // Part 2: its lowest z is that of the unused nodes (0): they form its ring.
-    EXPECT_EQ(z_of(1), (std::vector<float>{lift90, lift90, lift90, 0.1f, 0.2f, 0.1f}));
-    EXPECT_EQ(z_of(2), (std::vector<float>{down, down, -0.049999f, 0, 0, 0}));
+    EXPECT_EQ(part_coords(1, 2), (std::vector<float>{lift90, lift90, lift90, 0.1f, 0.2f, 0.1f}));
+    EXPECT_EQ(part_coords(2, 2), (std::vector<float>{down, down, -0.049999f, 0, 0, 0}));
 
     state.current_step = 0;  // crank 0: top dead centre
     ASSERT_EQ(reload_all_parts(state), 1);
-    EXPECT_EQ(z_of(0)[0], 0x1.99999ap-5f);
-    EXPECT_EQ(z_of(1)[0], 0x1.99999ap-4f);
+    EXPECT_EQ(part_coords(0, 2)[0], 0x1.99999ap-5f);
+    EXPECT_EQ(part_coords(1, 2)[0], 0x1.99999ap-4f);
     state.current_step = 1;
     ASSERT_EQ(reload_all_parts(state), 1);
-    EXPECT_EQ(z_of(0)[1], ring90);
+    EXPECT_EQ(part_coords(0, 2)[1], ring90);
 }

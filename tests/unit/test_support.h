@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
+
+#include "geometry/part_table.h"
 
 #include "core/reader_state.h"
 #include "interface/default_reader.h"
@@ -21,6 +24,21 @@ namespace {
 // The host's entry points work on the default reader; tests that drive them
 // set up and inspect that reader under the name the reader's code uses.
 ReaderState &state = default_reader();
+
+// One coordinate (0 x, 1 y, 2 z) of every node of part n as the host gets it
+// at the current step, without the unused slot 0.
+[[maybe_unused]] std::vector<float> part_coords(int n, int component)
+{
+    const PartRecord &p = state.part_table[static_cast<std::size_t>(n)];
+    std::vector<float> xyz[3];
+    float *arrays[3];
+    for (int c = 0; c < 3; ++c) {
+        xyz[c].assign(static_cast<std::size_t>(p.number_of_nodes) + 1, -1.0f);
+        arrays[c] = xyz[c].data();
+    }
+    copy_part_coords(state, p, arrays);
+    return std::vector<float>(xyz[component].begin() + 1, xyz[component].end());
+}
 
 }  // namespace
 
