@@ -39,24 +39,6 @@ std::vector<float> read_values(const std::string &content, int slot, int total_p
 
 }  // namespace
 
-TEST(VariablesValueFiles, CrankTableIsShiftedBackAndContinued)
-{
-    std::vector<float> angles;
-    for (int i = 0; i <= 1440; ++i)
-        angles.push_back(0.5f * static_cast<float>(i));
-    // Temperature with Total_Pressure present: slot 2 of 3.
-    std::vector<float> v = read_values("title\nangle (crank)\n0 1\n360\t2 extra\n720 1\n", 2, 1, angles, crank);
-    EXPECT_EQ(v[0], 1.0f);
-    EXPECT_EQ(v[360], 1.5f);  // 180 degrees, between (0, 1) and (360, 2)
-    EXPECT_EQ(v[720], 2.0f);
-    EXPECT_EQ(v[1440], 1.0f);
-    EXPECT_EQ(state.part_table[0].step_values[360 * 3 + 1], 0.0f);  // other slots untouched
-
-    // Rows covering 100 to 200 degrees only: no step gets a value.
-    v = read_values("title\ncrank\n100 5\n200 6\n", 0, 0, angles, crank);
-    EXPECT_EQ(v, std::vector<float>(angles.size(), 0.0f));
-}
-
 TEST(VariablesValueFiles, SecondsTableAndRowRules)
 {
     const std::vector<float> times{0, 1, 2, 3, 4};
