@@ -21,6 +21,14 @@ constexpr int node_label_flag = 1;     // node ids are given for every part
 constexpr int element_label_flag = 0;  // element ids are never given
 
 constexpr std::size_t path_limit = 254;  // longest path or file name kept
+
+// The platform's own separator, appended to the case folder.
+#if defined(_WIN32)
+constexpr char path_separator[] = "\\";
+#else
+constexpr char path_separator[] = "/";
+#endif
+
 constexpr std::size_t name_limit = 79;   // longest part or variable name kept
 constexpr int variable_file_slots = 10;  // value-file slots of a part record
 

@@ -9,12 +9,6 @@
 
 namespace {
 
-#if defined(_WIN32)
-constexpr char path_separator[] = "\\";
-#else
-constexpr char path_separator[] = "/";
-#endif
-
 // One step at time 0.
 void single_step_time_line(ReaderState &state)
 {

@@ -18,12 +18,6 @@ namespace reader_calls {
 
 namespace {
 
-#if defined(_WIN32)
-const char separator[] = "\\";
-#else
-const char separator[] = "/";
-#endif
-
 // Longest crank range the loader lays out, in half-degree steps.
 constexpr int most_crank_steps = 1441;
 
@@ -53,7 +47,7 @@ void discard_message(void *, const char *) {}
 void start(ReaderState &state, const ReaderSetup &setup)
 {
     state.message_sink = discard_message;
-    state.case_folder = FuzzFolder::path() + separator;
+    state.case_folder = FuzzFolder::path() + path_separator;
     state.dataset_files.assign(5, std::string());
     state.dataset_files[1] = case_path(state, "inputs.in");
     state.dataset_files[2] = case_path(state, "engine.in");
