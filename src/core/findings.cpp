@@ -61,13 +61,25 @@ void add_finding(ReaderState &state, Severity severity, const char *code, const 
     finding.code = code;
     finding.file = name_in_case(state, path);
     finding.line = line_start < 0 ? 0 : line_number_at(path, line_start);
-    for (const Finding &known : state.findings) {
-        if (known.code == finding.code && known.file == finding.file && known.line == finding.line)
+    for (Finding &known : state.findings) {
+        if (known.code == finding.code && known.file == finding.file && known.line == finding.line &&
+            known.message == message) {
+            if (line_start < 0)
+                known.count += 1;
             return;
+        }
     }
     finding.message = message;
     finding.suggestion = suggestion;
     state.findings.push_back(std::move(finding));
+}
+
+void begin_build_findings(ReaderState &state)
+{
+    if (state.findings_before_build < 0)
+        state.findings_before_build = static_cast<long long>(state.findings.size());
+    else if (static_cast<std::size_t>(state.findings_before_build) < state.findings.size())
+        state.findings.resize(static_cast<std::size_t>(state.findings_before_build));
 }
 
 std::string quote_line(std::string_view text)

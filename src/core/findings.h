@@ -25,6 +25,7 @@ struct Finding {
     int line = 0;            // 1-based; 0 for the whole file
     std::string message;     // what the reader did, quoting the line
     std::string suggestion;  // what the author most likely meant, and how to write it
+    int count = 1;           // how often it occurred (a whole-file finding can recur)
 };
 
 // "error", "warning" or "note".
@@ -33,11 +34,16 @@ const char *severity_name(Severity severity);
 // Adds a finding about the case file at `path` (a full path; the finding keeps
 // its name within the case folder). `line_start` is the byte offset at which
 // the line starts in that file, or -1 for a finding about the whole file; the
-// line number is counted from it here. A finding with the same code, file and
-// line as one already added is not added again (the readers visit some lines
-// twice).
+// line number is counted from it here. A finding equal to one already added
+// (same code, file, line and message) is not added again: on a line, it is the
+// same line read once more (the deck reader reads some lines twice); about a
+// whole file, it occurred once more, and the earlier one's count rises.
 void add_finding(ReaderState &state, Severity severity, const char *code, const std::string &path,
                  long long line_start, const std::string &message, const std::string &suggestion);
+
+// A build of the parts tried again after a failure starts over, so the
+// findings of the earlier attempt are dropped: called as every build starts.
+void begin_build_findings(ReaderState &state);
 
 // The 1-based number of the line starting at byte `offset` of the file at
 // path: one more than the line feeds before it. 0 when the file cannot be read.
