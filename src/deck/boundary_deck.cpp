@@ -14,6 +14,7 @@
 #include "core/reader_state.h"
 #include "core/text_parse.h"
 #include "deck/deck_readers.h"
+#include "geometry/liner.h"
 
 namespace {
 
@@ -32,7 +33,37 @@ struct DeckCursor {
     long long line_start = 0;
     long long count_line = -1;
     long long engine_line = -1;
+    // The MOVING lines with a motion that an engine deck does not read. They
+    // are reported once the deck is read, when every region's engine role is
+    // known.
+    struct UnreadMotion {
+        long long start;
+        int region;
+        std::string text;
+    };
+    std::vector<UnreadMotion> unread_motions;
 };
+
+// The motion keywords of a MOVING line (or of the line a motion step stands on).
+bool names_rotation(std::string_view line)
+{
+    return contains(line, " RO") || contains(line, "Rotat") || contains(line, "rotat");
+}
+
+bool names_translation(std::string_view line)
+{
+    return contains(line, " TR") || contains(line, "Trans") || contains(line, "trans");
+}
+
+bool names_arbitrary_motion(std::string_view line)
+{
+    return contains(line, " AR") || contains(line, "Arbit") || contains(line, "arbit");
+}
+
+bool names_motion(std::string_view line)
+{
+    return contains(line, " RT") || names_rotation(line) || names_translation(line) || names_arbitrary_motion(line);
+}
 
 // Reads the next deck line into the current line.
 int read_deck_line(DeckCursor &c)
@@ -147,7 +178,7 @@ void read_motion(ReaderState &state, DeckCursor &c)
         return;
     }
     long long return_to = -1;
-    if (contains(examined, " RO") || contains(examined, "Rotat") || contains(examined, "rotat")) {
+    if (names_rotation(examined)) {
         return_to = read_value_line(state, c);
         if (!contains(c.line, "\"")) {
             read_values(c.line, motion.rotation, 7);
@@ -157,7 +188,7 @@ void read_motion(ReaderState &state, DeckCursor &c)
         }
     }
 
-    if (contains(c.line, " TR") || contains(c.line, "Trans") || contains(c.line, "trans")) {
+    if (names_translation(c.line)) {
         read_value_line(state, c);
         if (!contains(c.line, "\"") && !contains(c.line, "$")) {
             read_values(c.line, motion.translation_velocity, Num_dims);
@@ -181,7 +212,7 @@ void read_motion(ReaderState &state, DeckCursor &c)
         }
     }
 
-    if (contains(c.line, " AR") || contains(c.line, "Arbit") || contains(c.line, "arbit")) {
+    if (names_arbitrary_motion(c.line)) {
         set_moving(1);
         read_value_line(state, c);
         if (contains(c.line, "\"")) {
@@ -306,16 +337,40 @@ void start_region(ReaderState &state, DeckCursor &c)
     read_deck_line(c);
 }
 
-// A MOVING line of an engine deck, which the reader does not read.
-void report_ignored_motion(ReaderState &state, const DeckCursor &c)
+// The MOVING lines of an engine deck that give a motion, which the reader
+// does not read; each region's engine role decides whether it moves anyway.
+// (A MOVING line with an engine mark and no motion keyword is how engine
+// decks often mark the piston and the valves: it loses nothing.)
+void report_unread_motions(ReaderState &state, const DeckCursor &c)
 {
-    add_finding(state, Severity::warning, "deck-moving-ignored", state.dataset_files[3], c.line_start,
-                "The line " + quote_line(c.line) + " is not read: from line " +
-                    std::to_string(line_number_at(state.dataset_files[3], c.engine_line)) +
-                    " on (its \"$\" marks the piston) the deck is an engine deck, and an engine deck reads no "
-                    "MOVING lines. The region stays where it is.",
-                "In an engine case only the piston, the valves and the liner move. To move this region, make "
-                "the case an engine-free case (no \"$\" in boundary.in); otherwise remove the MOVING line.");
+    const std::string &path = state.dataset_files[3];
+    const std::string engine_line = std::to_string(line_number_at(path, c.engine_line));
+    for (const auto &[start, region, text] : c.unread_motions) {
+        const PartRecord *part =
+            region >= 0 && region < c.region_count ? &state.part_table[static_cast<std::size_t>(region)] : nullptr;
+        const int role = part ? part->engine_role : -1;
+        std::string outcome;
+        if (role == 0)
+            outcome = "The region moves anyway: its \"$\" makes it the piston, which follows the crank.";
+        else if (role == 1 || role == 2)
+            outcome = std::string("The region moves anyway: its \"") + (role == 1 ? "intake" : "exhaust") +
+                      "_lift\" mark makes it the " + (role == 1 ? "intake" : "exhaust") + " valve, which moves by "
+                      "the lifts of " + (role == 1 ? "intake" : "exhaust") + "_lift.in.";
+        else if (part && is_liner_name(part->name))
+            outcome = "The region has no engine role: as a liner it stretches with the piston when \"Moving "
+                      "Liner\" is on, and otherwise stays where it is.";
+        else
+            outcome = "The region has no engine role, so it stays where it is.";
+        add_finding(state, Severity::warning, "deck-moving-ignored", path, start,
+                    "The line " + quote_line(text) + " is not read: from line " + engine_line +
+                        " on (its \"$\" marks the piston) the deck is an engine deck, and an engine deck reads no "
+                        "motion from MOVING lines. " + outcome,
+                    role >= 0 ? "Leave the motion out of the MOVING line (\"MOVING\" with the region's engine "
+                                "mark is enough), or remove the line: the engine moves this region."
+                              : "In an engine case only the piston, the valves and the liner move. To move this "
+                                "region, make the case an engine-free case (no \"$\" in boundary.in); otherwise "
+                                "remove the MOVING line.");
+    }
 }
 
 // A "[" on a line that is not a pressure line.
@@ -477,8 +532,8 @@ int read_boundary_deck(ReaderState &state)
             state.part_table[static_cast<std::size_t>(c.region)].engine_role = 2;
         if (state.engine_mode == 0 && contains(c.line, "MOVING"))
             read_motion(state, c);
-        else if (contains(c.line, "MOVING"))
-            report_ignored_motion(state, c);
+        else if (contains(c.line, "MOVING") && names_motion(c.line))
+            c.unread_motions.push_back({c.line_start, c.region, c.line});
         if (contains(c.line, "[")) {
             if (c.line[0] != 'p')
                 report_stray_bracket(state, c);
@@ -489,6 +544,7 @@ int read_boundary_deck(ReaderState &state)
     }
 
     report_deck_end(state, c, end);
+    report_unread_motions(state, c);
     close_case_file(c.deck);
     remove_repeated_files(state);
     return 1;
