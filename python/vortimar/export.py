@@ -93,8 +93,8 @@ def _write_constants(path, case, steps):
 
 class _VtkMessages:
     """While in a with block, VTK's error and warning texts are collected here instead of
-    being printed: text() gives what was said. The output window and the log level of standard
-    error are put back on leaving."""
+    being printed: text() gives what was said. The output window and the log level of
+    standard error are put back on leaving."""
 
     def __enter__(self):
         self._window = vtkStringOutputWindow()
@@ -138,8 +138,8 @@ def export_case(case, out, steps, moved=True, report=print):
     Returns the list of paths written (the .vtm files, the CSV, the .pvd)."""
     name = os.path.basename(os.path.normpath(case.folder)) or "case"
     parts = list(case.parts)
-    if not parts:
-        raise ExportFailed("the case has no parts: nothing was exported")
+    if not parts or not steps:
+        raise ExportFailed("%s: nothing was exported" % ("the case has no parts" if not parts else "no step chosen"))
     os.makedirs(out, exist_ok=True)
     blocks = PartBlocks(case, apply_motion=moved)
     times, note = time_values(case.times, case.crank_angles)
@@ -152,7 +152,8 @@ def export_case(case, out, steps, moved=True, report=print):
         writer.SetInputData(blocks.step_blocks(parts, step))
         with _VtkMessages() as messages:
             status = writer.Write()
-        if status != 1 or messages.text() or not os.path.isfile(path):
+        # A warning alone is no failure; an error is, even where Write() reports success.
+        if status != 1 or "ERROR: In " in messages.text() or not os.path.isfile(path):
             if os.path.isfile(path):
                 os.remove(path)         # a .vtm whose parts are missing
             raise ExportFailed("could not write %s: %s" % (path, vtk_failure(messages.text())))

@@ -134,4 +134,5 @@ def time_values(times, crank_angles=None):
     if crank_angles is not None and len(crank_angles) == len(times) and usable(crank_angles):
         return (np.asarray(crank_angles, dtype=np.float64),
                 "the case's times are %s; the time values are its crank angles (degrees)" % why)
-    return np.arange(len(times), dtype=np.float64), "the case's times are %s; the time values are the step numbers" % why
+    return (np.arange(len(times), dtype=np.float64),
+            "the case's times are %s; the time values are the step numbers" % why)
