@@ -11,6 +11,7 @@
 
 struct ReaderState;
 struct CaseFile;
+struct ValueTable;
 
 enum class Severity {
     error,    // data of the case is lost or changed
@@ -60,9 +61,24 @@ std::string counted(long long count, const char *noun);
 // A number as a finding writes it (%g).
 std::string number_text(double value);
 
-// The rows of a table with abscissas x as a finding states them: "covers A to
-// B (N rows)", or "has no rows (...)".
-std::string rows_text(const std::vector<float> &x);
+// The rows of a table with abscissas x in `unit` as a finding states them:
+// "covers A to B unit (N rows)", "has no rows (...)", or, when an abscissa is
+// smaller than the one before, "has N rows from A to B unit, not in
+// increasing order".
+std::string rows_text(const std::vector<float> &x, const char *unit);
+
+// Adds a warning when the abscissas of `table` (read from `path`, in `unit`)
+// do not increase, on the first row that is smaller than the one before.
+// Returns whether it did.
+bool report_falling_rows(ReaderState &state, const std::string &path, const ValueTable &table, const char *unit);
+
+// Adds a warning about the stretches where the crank-angle table of `path`,
+// placed on the run's crank angles by place_on_crank_range (its first
+// `rows_read` rows as read), bridges the gap between the end of one cycle and
+// the start of the next with a straight line; `value` names what the table
+// gives ("lift", "Pressure", ...).
+void report_bridged_stretches(ReaderState &state, const std::string &path, const ValueTable &table,
+                              std::size_t rows_read, const char *value);
 
 // Adds the findings about the lines the line reader met in `file` (opened from
 // `path`) but did not deliver as written: a line of more than 251 characters
