@@ -168,11 +168,13 @@ void report_triangles(ReaderState &state, const std::string &path, const FaultyT
                         std::to_string(parts) + "), or add region blocks for the other numbers and raise the "
                         "count line of boundary.in.");
     for (int i = 0; i < parts; ++i) {
+        const std::string &name = state.part_table[static_cast<std::size_t>(i)].name;
         if (counts[static_cast<std::size_t>(i)] == 0)
             add_finding(state, Severity::warning, "region-without-triangles", path, -1,
-                        "No triangle has region number " + std::to_string(i + 1) + " (part " +
-                            quote_line(state.part_table[static_cast<std::size_t>(i)].name) +
-                            " of boundary.in): the part is empty.",
+                        "No triangle has region number " + std::to_string(i + 1) +
+                            (name.empty() ? std::string(" (a part without a name in boundary.in)")
+                                          : " (part " + quote_line(name) + " of boundary.in)") +
+                            ": the part is empty.",
                         "Check the region numbers at the end of the triangle lines against the order of the "
                         "regions in boundary.in.");
     }
