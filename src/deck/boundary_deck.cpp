@@ -33,6 +33,8 @@ struct DeckCursor {
     long long line_start = 0;
     long long count_line = -1;
     long long engine_line = -1;
+    // Where a rotation last sent the deck back, to read its value line again.
+    long long reread_from = -1;
     // The MOVING lines with a motion that an engine deck does not read. They
     // are reported once the deck is read, when every region's engine role is
     // known.
@@ -175,6 +177,7 @@ void read_motion(ReaderState &state, DeckCursor &c)
             keep_first_word(c.line);
         }
         case_file_seek(c.deck, return_to);
+        c.reread_from = return_to;
         return;
     }
     long long return_to = -1;
@@ -227,8 +230,10 @@ void read_motion(ReaderState &state, DeckCursor &c)
 
     // The rotation's value line and the lines after it are read again as
     // ordinary deck lines.
-    if (return_to >= 0)
+    if (return_to >= 0) {
         case_file_seek(c.deck, return_to);
+        c.reread_from = return_to;
+    }
 }
 
 // The current line names a file in double quotes: list it among the case's
@@ -438,14 +443,26 @@ void report_deck_end(ReaderState &state, DeckCursor &c, DeckEnd end)
             has_record(c) ? " of region " + std::to_string(c.region + 1) + " " +
                                 quote_line(state.part_table[static_cast<std::size_t>(c.region)].name)
                           : "";
+        // A rotation's value line is read again after the motion; when the
+        // motion left it as the current line, the second reading repeats it.
+        const bool read_twice = stop_line == c.reread_from;
         add_finding(state, Severity::error, "deck-repeated-line", path, stop_line,
-                    (stop_text.empty() ? std::string("This empty line follows another empty line")
-                                       : "The line " + quote_line(stop_text) + " is the same as the line before it") +
-                        ", and the reader takes two equal lines in a row as the "
-                        "end of the deck: nothing after it is read (the rest of the block" + current + ")." +
-                        lost_text,
-                    "Delete one of the two lines, or make them differ (for example, give the second separator "
-                    "line one dash more).");
+                    (read_twice ? "The line " + quote_line(stop_text) +
+                                      " is read twice, as the value line of the motion above it and then as an "
+                                      "ordinary deck line, and the reader takes a line equal to the one read just "
+                                      "before it as the end of the deck"
+                     : stop_text.empty()
+                         ? std::string("This empty line follows another empty line, and the reader takes two "
+                                       "equal lines in a row as the end of the deck")
+                         : "The line " + quote_line(stop_text) +
+                               " is the same as the line before it, and the reader takes two equal lines in a "
+                               "row as the end of the deck") +
+                        ": nothing after it is read (the rest of the block" + current + ")." + lost_text,
+                    read_twice ? "Write the motion's numbers on its value line, after two leading words: a value "
+                                 "line that names a file in quotes (or holds a single word) gives a rotation "
+                                 "nothing and ends the deck here."
+                               : "Delete one of the two lines, or make them differ (for example, give the second "
+                                 "separator line one dash more).");
     }
     if (end != DeckEnd::file_end)
         return;
