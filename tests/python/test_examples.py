@@ -4,7 +4,7 @@ import os
 import subprocess
 import sys
 
-from conftest import EXAMPLES
+from conftest import EXAMPLES, ROOT
 
 
 def test_generator_reproduces_bundled_examples(tmp_path):
@@ -33,3 +33,11 @@ def test_engine_example_liner_stretches_without_folding():
             bottom = read == 0.0
             assert bottom.any() and abs(moved[bottom] - 0.086).max() < 1e-6
             assert moved[~bottom].min() > moved[bottom].max()
+
+
+def test_run_example_help_prints_its_usage_and_nothing_else(tmp_path):
+    env = dict(os.environ, CASE=str(tmp_path / "no_case"), BUILD_DIR=str(tmp_path / "build"), OUT=str(tmp_path / "out"))
+    run = subprocess.run([os.path.join(ROOT, "scripts", "run-example.sh"), "--help"], env=env, capture_output=True,
+                         text=True, timeout=60)
+    assert (run.returncode, run.stderr) == (0, "") and run.stdout.startswith("Usage: scripts/run-example.sh")
+    assert os.listdir(tmp_path) == []
