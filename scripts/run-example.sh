@@ -2,13 +2,7 @@
 # The main job, also on a bare Debian machine: installs the packages that are missing (as
 # root), builds the libraries and the host tool if needed, then for the bundled engine case
 # prints the summary, writes the export and the plot under out/, and says how to open them.
-#   scripts/run-example.sh                              the main job
-#   scripts/run-example.sh --transcript [options]       the host tool's transcript of the case
-#                                                       instead, e.g. --transcript --steps 0,90 --no-nodes
-#   CASE=path/to/case scripts/run-example.sh [...]      a case of one's own: its folder or its inputs.in
-# The bundled case examples/four_valve_engine is the default. Without GoogleTest the build
-# leaves out the tests.
-# Environment: CASE, BUILD_DIR (default build/), OUT (default out/), JOBS (default 2).
+# Options and environment: usage() below, or scripts/run-example.sh --help.
 set -euo pipefail
 
 usage() {
