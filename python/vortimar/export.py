@@ -8,17 +8,12 @@ name. Only these files are written; anything else in the output folder is left a
 import csv
 import os
 
-import numpy as np
 from xml.sax.saxutils import quoteattr
 
 from vtkmodules.vtkIOXML import vtkXMLMultiBlockDataWriter
 
+from .shown import number_text
 from .vtk_parts import PartBlocks
-
-
-def number_text(value):
-    """The shortest decimal text that reads back as the same 32-bit float."""
-    return np.format_float_positional(np.float32(value), trim="-")
 
 
 class ExportError(Exception):
