@@ -165,15 +165,19 @@ int get_file_info(ReaderState &state)
                    [&] { always_print(state, "Cannot allocate the dataset file table\n"); }))
         return -1;
     state.dataset_files[1] = case_path(state, "inputs.in");
-    read_inputs_file(state);
+    if (read_inputs_file(state) == 1)
+        state.files_read |= 1u << 1;
     state.dataset_files[0] = case_path(state, state.surface_file_name);
     state.dataset_files[2] = case_path(state, "engine.in");
-    const bool engine_keys_read = read_engine_file(state) == 1;
-    state.Num_variables = engine_keys_read ? 10 : 2;
+    const bool engine_read = read_engine_file(state) == 1;
+    state.Num_variables = engine_read ? 10 : 2;
+    if (engine_read)
+        state.files_read |= 1u << 2;
     state.dataset_files[3] = case_path(state, "boundary.in");
-    read_boundary_deck(state);
+    if (read_boundary_deck(state) == 1)
+        state.files_read |= 1u << 3;
     build_time_line(state);
-    report_engine_file(state, engine_keys_read);
+    report_engine_file(state, engine_read);
     return 1;
 }
 
