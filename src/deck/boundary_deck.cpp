@@ -41,12 +41,6 @@ int read_deck_line(DeckCursor &c)
     return read_next_line(c.deck, c.line);
 }
 
-// A line whose second character is '-' starts a region block.
-bool starts_region(const char *line)
-{
-    return line[0] != '\0' && line[1] == '-';
-}
-
 // The current line sets engine mode.
 void set_engine_mode(ReaderState &state, DeckCursor &c)
 {
@@ -290,19 +284,8 @@ void start_region(ReaderState &state, DeckCursor &c)
 {
     c.region += 1;
     read_deck_line(c);
-    if (has_record(c)) {
-        std::string_view text = c.line;
-        std::size_t blank = text.find(' ');
-        std::string_view name;
-        if (blank != std::string_view::npos) {
-            name = text.substr(blank + 1);
-            while (!name.empty() && name.front() == ' ')
-                name.remove_prefix(1);
-            while (!name.empty() && name.back() == ' ')
-                name.remove_suffix(1);
-        }
-        state.part_table[static_cast<std::size_t>(c.region)].name = bounded(name, name_limit);
-    }
+    if (has_record(c))
+        state.part_table[static_cast<std::size_t>(c.region)].name = region_name(c.line);
     read_deck_line(c);
 }
 
@@ -343,11 +326,9 @@ std::string following_regions(DeckCursor &c, int first, bool &more)
         if (!starts_region(c.line))
             continue;
         read_next_line(c.deck, c.line);
-        std::string_view text = c.line;
-        std::size_t blank = text.find(' ');
-        std::string_view name = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
         if (number - first < 6)
-            names += std::string(number > first ? ", " : "") + std::to_string(number) + " " + quote_line(name);
+            names += std::string(number > first ? ", " : "") + std::to_string(number) + " " +
+                     quote_line(region_name(c.line));
         else if (number - first == 6)
             names += ", ...";
         ++number;
@@ -433,6 +414,24 @@ void remove_repeated_files(ReaderState &state)
 }
 
 }  // namespace
+
+bool starts_region(std::string_view line)
+{
+    return line.size() >= 2 && line[1] == '-';
+}
+
+std::string region_name(std::string_view name_line)
+{
+    const std::size_t blank = name_line.find(' ');
+    if (blank == std::string_view::npos)
+        return std::string();
+    std::string_view name = name_line.substr(blank + 1);
+    const std::size_t first = name.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return std::string();
+    name = name.substr(first, name.find_last_not_of(' ') - first + 1);
+    return bounded(name, name_limit);
+}
 
 int read_boundary_deck(ReaderState &state)
 {

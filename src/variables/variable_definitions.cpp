@@ -228,7 +228,7 @@ int get_var_file_names_and_constant_values(ReaderState &state)
         read_next_line(file, line);
         if (std::strcmp(line, previous) == 0)
             break;
-        if (line[0] == '\0' || line[1] != '-')
+        if (!starts_region(line))
             continue;
         ++region;
 
