@@ -45,6 +45,16 @@ struct EngineParams {
     float rpm = 0;     // engine speed, revolutions per minute
 };
 
+// A crank angle in degrees as the time in seconds the engine takes to turn
+// that far at `rpm`: degrees / 360 x (60 / rpm). The seconds per revolution
+// are always a float; Real is the precision of the rest (float for the times
+// of the case files and the run's end, double for the crank time line).
+template <typename Real>
+Real crank_degrees_to_seconds(Real degrees, float rpm)
+{
+    return degrees / Real(360) * static_cast<Real>(60.0f / rpm);
+}
+
 // How one region moves outside engine mode. An empty vector or a false
 // has_ flag means the optional field is absent.
 struct MotionRecord {

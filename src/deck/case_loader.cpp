@@ -43,12 +43,11 @@ void build_crank_time_line(ReaderState &state)
     state.crank_angles[0] = p.start;
     if (p.rpm == 0.0f)
         always_print(state, "\nERROR: FILE engine.in is missing \n\n");
-    float seconds_per_revolution = 60.0f / p.rpm;
     for (std::size_t i = 1; i < n; ++i) {
         double half_degrees = 0.5 * static_cast<double>(i);
         state.crank_angles[i] = static_cast<float>(static_cast<double>(p.start) + half_degrees);
-        state.time_values[i] = static_cast<float>((static_cast<double>(state.time_values[0]) + half_degrees) /
-                                                  360.0 * static_cast<double>(seconds_per_revolution));
+        state.time_values[i] = static_cast<float>(
+            crank_degrees_to_seconds(static_cast<double>(state.time_values[0]) + half_degrees, p.rpm));
     }
 
     if (file_can_be_opened(case_path(state, "intake_lift.in"))) {
@@ -97,7 +96,7 @@ void build_time_line(ReaderState &state)
             state.Num_time_steps = 51;
         if (lay_out) {
             p.start = 0.0f;
-            p.end = (60.0f / p.rpm) * (p.end / 360.0f);
+            p.end = crank_degrees_to_seconds(p.end, p.rpm);
             fill_equal_steps(state, 0.0f, p.end);
         }
         closing_rule(state);

@@ -84,7 +84,7 @@ int open_motion_table(ReaderState &state, CaseFile &file, const std::string &pat
 float file_time_in_seconds(ReaderState &state, float t)
 {
     if (state.crank_flag == 1)
-        return t / 360.0f * (60.0f / state.engine_params.rpm);
+        return crank_degrees_to_seconds(t, state.engine_params.rpm);
     return t;
 }
 
@@ -140,7 +140,7 @@ int read_motion_file(ReaderState &state, int region, const std::string &path)
     if (state.crank_flag == 1) {
         p.start = 0.0f;
         if (!state.end_in_seconds)
-            p.end = 60.0f / p.rpm * p.end / 360.0f;
+            p.end = crank_degrees_to_seconds(p.end, p.rpm);
         state.end_in_seconds = true;
     }
     std::vector<float> times(resampled_steps, 0.0f);
