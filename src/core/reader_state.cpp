@@ -24,6 +24,17 @@ const float *step_row(const std::vector<float> &table, int stride, int step)
     return table.data() + first;
 }
 
+std::vector<float> equal_step_times(const EngineParams &p, std::size_t count)
+{
+    std::vector<float> times(count, 0.0f);
+    const float spacing = equal_step_spacing(p);
+    if (count > 0)
+        times[0] = p.start;
+    for (std::size_t k = 1; k < count; ++k)
+        times[k] = static_cast<float>(k) * spacing + p.start;
+    return times;
+}
+
 float entry_or_zero(const std::vector<float> &table, int i)
 {
     if (i < 0 || static_cast<std::size_t>(i) >= table.size())

@@ -36,6 +36,12 @@ constexpr int variable_file_slots = 10;  // value-file slots of a part record
 constexpr int element_type_point = 0;
 constexpr int element_type_triangle = 6;
 
+// A time line laid out in equal steps divides the run into 50 spacings, so
+// its 51 steps end at the run's end. Rotations turn by one such spacing per
+// step whatever the time line holds.
+constexpr int equal_step_count = 51;
+constexpr float equal_step_divisor = static_cast<float>(equal_step_count - 1);
+
 struct EngineParams {
     float start = 0;   // run start: crank degrees (crank_flag 1) or seconds
     float end = 0;     // run end, same unit
@@ -54,6 +60,15 @@ Real crank_degrees_to_seconds(Real degrees, float rpm)
 {
     return degrees / Real(360) * static_cast<Real>(60.0f / rpm);
 }
+
+// The spacing of the equal steps over the run from start to end.
+inline float equal_step_spacing(const EngineParams &p)
+{
+    return (p.end - p.start) / equal_step_divisor;
+}
+
+// The times of `count` equal steps from the run's start.
+std::vector<float> equal_step_times(const EngineParams &p, std::size_t count);
 
 // How one region moves outside engine mode. An empty vector or a false
 // has_ flag means the optional field is absent.

@@ -16,15 +16,10 @@ void single_step_time_line(ReaderState &state)
     state.time_values.assign(1, 0.0f);
 }
 
-// Equal steps in seconds from start to end: the divisor is always 50, so a
-// 51-step line ends at end.
-void fill_equal_steps(ReaderState &state, float start, float span)
+// Equal steps in seconds over the run, one for each step of the time line.
+void fill_equal_steps(ReaderState &state)
 {
-    state.time_values.assign(static_cast<std::size_t>(state.Num_time_steps), 0.0f);
-    float step = span / 50.0f;
-    state.time_values[0] = start;
-    for (int i = 1; i < state.Num_time_steps; ++i)
-        state.time_values[static_cast<std::size_t>(i)] = static_cast<float>(i) * step + start;
+    state.time_values = equal_step_times(state.engine_params, static_cast<std::size_t>(state.Num_time_steps));
 }
 
 // Crank-angle time line of an engine case: one step per half degree.
@@ -83,9 +78,9 @@ void build_time_line(ReaderState &state)
         // A motion or spatial file that left a single time is laid out anew.
         bool lay_out = state.time_values.empty() || state.Num_time_steps == 1;
         if (state.Num_time_steps == 1)
-            state.Num_time_steps = 51;
+            state.Num_time_steps = equal_step_count;
         if (lay_out)
-            fill_equal_steps(state, p.start, p.end - p.start);
+            fill_equal_steps(state);
         closing_rule(state);
     } else if (S == 1 && M == 0) {
         // Crank angles asked for, but nothing turns with the crank: seconds.
@@ -93,11 +88,11 @@ void build_time_line(ReaderState &state)
         state.Num_variables = 2;
         bool lay_out = state.time_values.empty() || state.Num_time_steps == 1;
         if (state.Num_time_steps == 1)
-            state.Num_time_steps = 51;
+            state.Num_time_steps = equal_step_count;
         if (lay_out) {
             p.start = 0.0f;
             p.end = crank_degrees_to_seconds(p.end, p.rpm);
-            fill_equal_steps(state, 0.0f, p.end);
+            fill_equal_steps(state);
         }
         closing_rule(state);
     } else if (M == 1) {

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr std::size_t resampled_steps = 51;
+constexpr std::size_t resampled_steps = equal_step_count;
 
 // The next row: time (seconds) and x, y, z. False at the end of the rows:
 // a line that is not delivered (the end of the file, or a line too long to
@@ -143,11 +143,7 @@ int read_motion_file(ReaderState &state, int region, const std::string &path)
             p.end = crank_degrees_to_seconds(p.end, p.rpm);
         state.end_in_seconds = true;
     }
-    std::vector<float> times(resampled_steps, 0.0f);
-    times[0] = p.start;
-    float spacing = (p.end - p.start) / 50.0f;
-    for (std::size_t k = 1; k < resampled_steps; ++k)
-        times[k] = static_cast<float>(k) * spacing + p.start;
+    std::vector<float> times = equal_step_times(p, resampled_steps);
 
     // The rows once more, as columns; the first pass read exactly these
     // rows from the file.

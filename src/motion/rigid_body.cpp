@@ -96,7 +96,7 @@ int motion_values(ReaderState &state, const MotionRecord &motion, float *values)
     }
     // The rotation angle is the step index times a fixed spacing of one
     // fiftieth of the run, not the step's time.
-    const float spacing = (state.engine_params.end - state.engine_params.start) / 50.0f;
+    const float spacing = equal_step_spacing(state.engine_params);
     if (motion.has_rotation) {
         const float *centre = motion.rotation;
         const float h = (static_cast<float>(step) * motion.rotation[6]) * spacing;
