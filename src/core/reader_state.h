@@ -42,6 +42,9 @@ constexpr int element_type_triangle = 6;
 constexpr int equal_step_count = 51;
 constexpr float equal_step_divisor = static_cast<float>(equal_step_count - 1);
 
+// What a part is in an engine case, from the marks of its region block.
+enum class EngineRole { none, piston, intake_valve, exhaust_valve };
+
 struct EngineParams {
     float start = 0;   // run start: crank degrees (crank_flag 1) or seconds
     float end = 0;     // run end, same unit
@@ -91,7 +94,7 @@ struct MotionRecord {
 struct PartRecord {
     // Set by the boundary deck reader.
     std::string name;        // at most name_limit characters
-    int engine_role = -1;    // -1 none, 0 piston, 1 intake valve, 2 exhaust valve
+    EngineRole engine_role = EngineRole::none;
     std::string point_file;  // point parts: path of the spatial file
 
     // Sizes and element kind.

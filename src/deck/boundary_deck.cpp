@@ -161,7 +161,7 @@ void read_motion(ReaderState &state, DeckCursor &c)
         } else if (contains(c.line, "$")) {
             set_engine_mode(state, c);
             if (recorded)
-                state.part_table[static_cast<std::size_t>(c.region)].engine_role = 0;
+                state.part_table[static_cast<std::size_t>(c.region)].engine_role = EngineRole::piston;
         } else {
             // The translation comes step by step from a motion profile file.
             set_moving(1);
@@ -468,12 +468,12 @@ int read_boundary_deck(ReaderState &state)
         if (contains(c.line, "$")) {
             set_engine_mode(state, c);
             if (has_record(c))
-                state.part_table[static_cast<std::size_t>(c.region)].engine_role = 0;
+                state.part_table[static_cast<std::size_t>(c.region)].engine_role = EngineRole::piston;
         }
         if (contains(c.line, "intake_lift") && has_record(c))
-            state.part_table[static_cast<std::size_t>(c.region)].engine_role = 1;
+            state.part_table[static_cast<std::size_t>(c.region)].engine_role = EngineRole::intake_valve;
         if (contains(c.line, "exhaust_lift") && has_record(c))
-            state.part_table[static_cast<std::size_t>(c.region)].engine_role = 2;
+            state.part_table[static_cast<std::size_t>(c.region)].engine_role = EngineRole::exhaust_valve;
         if (state.engine_mode == 0 && contains(c.line, "MOVING"))
             read_motion(state, c);
         else if (contains(c.line, "MOVING"))
