@@ -145,10 +145,7 @@ bool surface_node_used(ReaderState &state, const PartRecord &part, int node)
 {
     if (node < 0 || node >= state.surface_vertex_count)
         return false;
-    const long long word = (node >> 6) - static_cast<long long>(part.used_first_word);
-    if (word < 0 || word >= static_cast<long long>(part.used_vertices.size()))
-        return false;
-    return (part.used_vertices[static_cast<std::size_t>(word)] >> (static_cast<unsigned>(node) & 63u)) & 1u;
+    return (used_vertex_word(part, node >> 6, state.surface_vertex_count) >> (static_cast<unsigned>(node) & 63u)) & 1u;
 }
 
 int allocate_part_arrays(ReaderState &state, PartRecord &part)
