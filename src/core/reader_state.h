@@ -22,12 +22,14 @@ constexpr int element_label_flag = 0;  // element ids are never given
 
 constexpr std::size_t path_limit = 254;  // longest path or file name kept
 
-// The platform's own separator, appended to the case folder.
+// The separators a path may hold on this platform, its own first; the
+// platform's own is the one appended to the case folder.
 #if defined(_WIN32)
-constexpr char path_separator[] = "\\";
+constexpr char path_separators[] = "\\/";
 #else
-constexpr char path_separator[] = "/";
+constexpr char path_separators[] = "/";
 #endif
+constexpr char path_separator[] = {path_separators[0], '\0'};
 
 constexpr std::size_t name_limit = 79;   // longest part or variable name kept
 constexpr int variable_file_slots = 10;  // value-file slots of a part record
