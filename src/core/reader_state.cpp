@@ -35,6 +35,16 @@ std::vector<float> equal_step_times(const EngineParams &p, std::size_t count)
     return times;
 }
 
+void count_variables(ReaderState &state)
+{
+    int count = per_part_variable_count(state);
+    if (state.engine_mode == 1 && state.engine_file_read && !state.profile_resampled)
+        count += 8;
+    if (state.engine_mode == 1 && state.crank_flag == 1 && state.lift_files_present == 0)
+        count -= 2;
+    state.Num_variables = count;
+}
+
 float entry_or_zero(const std::vector<float> &table, int i)
 {
     if (i < 0 || static_cast<std::size_t>(i) >= table.size())

@@ -181,6 +181,8 @@ struct ReaderState {
     int crank_flag = 0;
     EngineParams engine_params;
     bool end_in_seconds = false;  // the run's end was converted once from crank degrees
+    bool engine_file_read = false;   // engine.in gave all four values
+    bool profile_resampled = false;  // a motion profile was spread over equal steps
 
     // Valve lifts.
     int lift_files_present = 0;
@@ -228,7 +230,15 @@ void set_dialog_choices(ReaderState &state, int moving_liner, int console_output
 void set_current_step(ReaderState &state, int timeset, int step);
 
 // Number of per-part variables: Pressure, Total_Pressure when present, Temperature.
-inline int per_part_variable_count(ReaderState &state) { return state.total_pressure_present + 2; }
+inline int per_part_variable_count(const ReaderState &state) { return state.total_pressure_present + 2; }
+
+// Sets Num_variables from what the load found: the per-part variables, plus
+// the eight engine constants in an engine case whose engine.in gave all four
+// values and in which no motion profile was spread over equal steps; two
+// fewer on a crank-angle time line of an engine case without lift files
+// (even when no engine constants were counted).
+void count_variables(ReaderState &state);
+
 
 // The entry of a per-step table (stride floats per step) for the current
 // step, or nullptr when the table has no row for it.

@@ -51,7 +51,6 @@ void build_crank_time_line(ReaderState &state)
         read_exhaust_lift_file(state);
     } else {
         state.lift_files_present = 0;
-        state.Num_variables -= 2;
     }
     if (state.Num_time_steps == 1)
         state.time_values.assign(1, 0.0f);
@@ -74,7 +73,6 @@ void build_time_line(ReaderState &state)
     if (S == 1 && M == 1) {
         build_crank_time_line(state);
     } else if (S == 0 && M == 0) {
-        state.Num_variables = 2;
         // A motion or spatial file that left a single time is laid out anew.
         bool lay_out = state.time_values.empty() || state.Num_time_steps == 1;
         if (state.Num_time_steps == 1)
@@ -85,7 +83,6 @@ void build_time_line(ReaderState &state)
     } else if (S == 1 && M == 0) {
         // Crank angles asked for, but nothing turns with the crank: seconds.
         state.crank_flag = 0;
-        state.Num_variables = 2;
         bool lay_out = state.time_values.empty() || state.Num_time_steps == 1;
         if (state.Num_time_steps == 1)
             state.Num_time_steps = equal_step_count;
@@ -123,7 +120,7 @@ int get_file_info(ReaderState &state)
     read_inputs_file(state);
     state.dataset_files[0] = case_path(state, state.surface_file_name);
     state.dataset_files[2] = case_path(state, "engine.in");
-    state.Num_variables = read_engine_file(state) == 1 ? 10 : 2;
+    state.engine_file_read = read_engine_file(state) == 1;
     state.dataset_files[3] = case_path(state, "boundary.in");
     read_boundary_deck(state);
     if (state.engine_mode == 1 && !file_can_be_opened(state.dataset_files[2]))
@@ -133,6 +130,7 @@ int get_file_info(ReaderState &state)
                     "Add engine.in to the case folder: a title line, a line starting with \"#\", then \"0.080 "
                     "bore\", \"0.088 stroke\", \"0.140 conrod\" and \"1500 rpm\" with the engine's values.");
     build_time_line(state);
+    count_variables(state);
     return 1;
 }
 

@@ -134,7 +134,7 @@ int read_motion_file(ReaderState &state, int region, const std::string &path)
     }
 
     // Too few rows for a time line of their own: 51 equal steps over the run.
-    state.Num_variables = 2;
+    state.profile_resampled = true;
     state.Num_time_steps = static_cast<int>(resampled_steps);
     EngineParams &p = state.engine_params;
     if (state.crank_flag == 1) {

@@ -188,8 +188,8 @@ int allocate_variable_arrays(ReaderState &state)
 {
     // Total_Pressure joins the list once, however often the first build is tried.
     if (state.bracket_seen && !state.total_pressure_present) {
-        state.Num_variables += 1;
         state.total_pressure_present = 1;
+        count_variables(state);
     }
     const int parts = surface_part_count(state);
     if (state.Num_variables < 1 || parts == 0)
