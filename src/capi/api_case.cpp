@@ -69,10 +69,10 @@ int case_folder_of(const std::string &path, std::string &folder, std::string &wh
 void take_snapshot(vc_case &handle, ReaderState &reader)
 {
     handle.folder = reader.case_folder;
-    static const int dataset_slot[4] = {1, 2, 3, 0};  // VC_FILE_* -> dataset file table
+    static const DatasetSlot dataset_slot[4] = {inputs_file_slot, engine_file_slot, boundary_file_slot,
+                                                surface_file_slot};  // by VC_FILE_*
     for (int i = 0; i < 4; ++i) {
-        const std::size_t slot = static_cast<std::size_t>(dataset_slot[i]);
-        handle.files[i] = slot < reader.dataset_files.size() ? reader.dataset_files[slot] : std::string();
+        handle.files[i] = dataset_file(reader, dataset_slot[i]);
         if (i == VC_FILE_SURFACE && reader.surface_file_name.empty())
             handle.files[i].clear();
         handle.found[i] = !handle.files[i].empty() && file_can_be_opened(handle.files[i]);

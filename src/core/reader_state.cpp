@@ -45,6 +45,12 @@ void count_variables(ReaderState &state)
     state.Num_variables = count;
 }
 
+const std::string &dataset_file(const ReaderState &state, std::size_t slot)
+{
+    static const std::string none;
+    return slot < state.dataset_files.size() ? state.dataset_files[slot] : none;
+}
+
 float entry_or_zero(const std::vector<float> &table, int i)
 {
     if (i < 0 || static_cast<std::size_t>(i) >= table.size())

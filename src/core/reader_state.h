@@ -44,6 +44,16 @@ constexpr int element_type_triangle = 6;
 constexpr int equal_step_count = 51;
 constexpr float equal_step_divisor = static_cast<float>(equal_step_count - 1);
 
+// The fixed slots of dataset_files; the files boundary.in names follow from
+// first_named_file_slot on, in deck order.
+enum DatasetSlot : std::size_t {
+    surface_file_slot = 0,
+    inputs_file_slot = 1,
+    engine_file_slot = 2,
+    boundary_file_slot = 3,
+    first_named_file_slot = 4,
+};
+
 // What a part is in an engine case, from the marks of its region block.
 enum class EngineRole { none, piston, intake_valve, exhaust_valve };
 
@@ -163,7 +173,7 @@ struct ReaderState {
     std::string host_file_name;
     std::string case_folder;  // ends with the platform's path separator
     std::string surface_file_name;
-    std::vector<std::string> dataset_files;  // 0 surface, 1 inputs.in, 2 engine.in, 3 boundary.in, 4.. named
+    std::vector<std::string> dataset_files;  // indexed by DatasetSlot, then the named files
     int Num_extra_files = 0;
     int Num_dataset_files = 0;
 
@@ -239,6 +249,8 @@ inline int per_part_variable_count(const ReaderState &state) { return state.tota
 // (even when no engine constants were counted).
 void count_variables(ReaderState &state);
 
+// The path in dataset slot `slot`, empty when the table has no such slot.
+const std::string &dataset_file(const ReaderState &state, std::size_t slot);
 
 // The entry of a per-step table (stride floats per step) for the current
 // step, or nullptr when the table has no row for it.

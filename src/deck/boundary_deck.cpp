@@ -69,7 +69,7 @@ void check_skipped_line(ReaderState &state, const std::string &skipped, long lon
 {
     if (!starts_with_number(word_at(skipped, 2, false)))
         return;
-    add_finding(state, Severity::error, "deck-value-line-r", state.dataset_files[3], skipped_start,
+    add_finding(state, Severity::error, "deck-value-line-r", state.dataset_files[boundary_file_slot], skipped_start,
                 "The line " + quote_line(skipped) +
                     " follows a MOVING line and begins with \"r\", so the reader skips it as a remark and reads "
                     "the motion's values from the line after it, " + quote_line(taken) + ".",
@@ -202,15 +202,15 @@ void enter_named_file(ReaderState &state, DeckCursor &c)
 {
     std::string path = case_path(state, quoted_name(c.line));
     state.Num_extra_files += 1;
-    std::size_t slot = 3 + static_cast<std::size_t>(state.Num_extra_files);
-    while (state.dataset_files.size() < static_cast<std::size_t>(state.Num_extra_files) + 5)
+    const std::size_t slot = first_named_file_slot + static_cast<std::size_t>(state.Num_extra_files) - 1;
+    while (state.dataset_files.size() <= slot + 1)
         state.dataset_files.resize(state.dataset_files.size() + 5);
     state.dataset_files[slot] = path;
 
     CaseFile file;
     if (!open_case_file(file, path)) {
         const std::string name = quoted_name(c.line);
-        add_finding(state, Severity::error, "file-missing", state.dataset_files[3], c.line_start,
+        add_finding(state, Severity::error, "file-missing", state.dataset_files[boundary_file_slot], c.line_start,
                     "The file " + quote_line(name) + " named on the line " + quote_line(c.line) +
                         " cannot be opened in the case folder: what the reader would take from it (values, "
                         "motion or points) is missing.",
@@ -292,9 +292,9 @@ void start_region(ReaderState &state, DeckCursor &c)
 // A MOVING line of an engine deck, which the reader does not read.
 void report_ignored_motion(ReaderState &state, const DeckCursor &c)
 {
-    add_finding(state, Severity::warning, "deck-moving-ignored", state.dataset_files[3], c.line_start,
+    add_finding(state, Severity::warning, "deck-moving-ignored", state.dataset_files[boundary_file_slot], c.line_start,
                 "The line " + quote_line(c.line) + " is not read: from line " +
-                    std::to_string(line_number_at(state.dataset_files[3], c.engine_line)) +
+                    std::to_string(line_number_at(state.dataset_files[boundary_file_slot], c.engine_line)) +
                     " on (its \"$\" marks the piston) the deck is an engine deck, and an engine deck reads no "
                     "MOVING lines. The region stays where it is.",
                 "In an engine case only the piston, the valves and the liner move. To move this region, make "
@@ -304,7 +304,7 @@ void report_ignored_motion(ReaderState &state, const DeckCursor &c)
 // A "[" on a line that is not a pressure line.
 void report_stray_bracket(ReaderState &state, const DeckCursor &c)
 {
-    add_finding(state, Severity::warning, "deck-stray-bracket", state.dataset_files[3], c.line_start,
+    add_finding(state, Severity::warning, "deck-stray-bracket", state.dataset_files[boundary_file_slot], c.line_start,
                 "The line " + quote_line(c.line) +
                     " holds \"[\", and any \"[\" in boundary.in tells the reader that the case gives total "
                     "pressures: every part gets a \"Total_Pressure\" variable (0 where no region gives one).",
@@ -341,7 +341,7 @@ std::string following_regions(DeckCursor &c, int first, bool &more)
 // blocks read are compared with the count line.
 void report_deck_end(ReaderState &state, DeckCursor &c, DeckEnd end)
 {
-    const std::string &path = state.dataset_files[3];
+    const std::string &path = state.dataset_files[boundary_file_slot];
     const int blocks_read = c.region + 1;
     const long long stop_line = c.line_start;
     const std::string stop_text = c.line;
@@ -395,7 +395,7 @@ void report_deck_end(ReaderState &state, DeckCursor &c, DeckEnd end)
 // Keeps the first listing of every named file, in order, without gaps.
 void remove_repeated_files(ReaderState &state)
 {
-    std::size_t first = 4;
+    std::size_t first = first_named_file_slot;
     std::size_t end = first + static_cast<std::size_t>(state.Num_extra_files);
     if (end > state.dataset_files.size())
         end = state.dataset_files.size();
@@ -435,9 +435,9 @@ std::string region_name(std::string_view name_line)
 
 int read_boundary_deck(ReaderState &state)
 {
-    if (state.dataset_files.size() < 5)
-        state.dataset_files.resize(5);
-    const std::string path = state.dataset_files[3];
+    if (state.dataset_files.size() <= first_named_file_slot)
+        state.dataset_files.resize(first_named_file_slot + 1);
+    const std::string path = state.dataset_files[boundary_file_slot];
     debug_print(state, "reading --> %s\n", path.c_str());
     DeckCursor c;
     if (!open_case_file(c.deck, path)) {

@@ -113,18 +113,18 @@ std::string case_path(ReaderState &state, const std::string &file_name)
 int get_file_info(ReaderState &state)
 {
     debug_print(state, "get_file_info\n");
-    if (!allocated([&] { state.dataset_files.assign(5, std::string()); },
+    if (!allocated([&] { state.dataset_files.assign(first_named_file_slot + 1, std::string()); },
                    [&] { always_print(state, "Cannot allocate the dataset file table\n"); }))
         return -1;
-    state.dataset_files[1] = case_path(state, "inputs.in");
+    state.dataset_files[inputs_file_slot] = case_path(state, "inputs.in");
     read_inputs_file(state);
-    state.dataset_files[0] = case_path(state, state.surface_file_name);
-    state.dataset_files[2] = case_path(state, "engine.in");
+    state.dataset_files[surface_file_slot] = case_path(state, state.surface_file_name);
+    state.dataset_files[engine_file_slot] = case_path(state, "engine.in");
     state.engine_file_read = read_engine_file(state) == 1;
-    state.dataset_files[3] = case_path(state, "boundary.in");
+    state.dataset_files[boundary_file_slot] = case_path(state, "boundary.in");
     read_boundary_deck(state);
-    if (state.engine_mode == 1 && !file_can_be_opened(state.dataset_files[2]))
-        add_finding(state, Severity::error, "file-missing", state.dataset_files[2], -1,
+    if (state.engine_mode == 1 && !file_can_be_opened(state.dataset_files[engine_file_slot]))
+        add_finding(state, Severity::error, "file-missing", state.dataset_files[engine_file_slot], -1,
                     "boundary.in makes this an engine case (\"$\" marks a piston), but engine.in cannot be "
                     "opened: bore, stroke, connecting rod and speed are 0, and the case offers no engine constants.",
                     "Add engine.in to the case folder: a title line, a line starting with \"#\", then \"0.080 "

@@ -49,7 +49,7 @@ int build_geometry(ReaderState &state)
     state.surface_y.clear();
     state.surface_z.clear();
 
-    const std::string path = state.dataset_files.empty() ? std::string() : state.dataset_files[0];
+    const std::string path = dataset_file(state, surface_file_slot);
     if (read_surface_file(state, path) != 1)
         return -1;
     // A surface node's initial coordinates are not copied: they are its
@@ -143,7 +143,7 @@ PartRecord *host_part(ReaderState &state, int part_number)
 
 bool surface_node_used(ReaderState &state, const PartRecord &part, int node)
 {
-    if (node < 0 || node >= state.surface_vertex_count)
+    if (node < 0)
         return false;
     return (used_vertex_word(part, node >> 6, state.surface_vertex_count) >> (static_cast<unsigned>(node) & 63u)) & 1u;
 }

@@ -17,7 +17,7 @@ void report_ring(ReaderState &state, const PartRecord &part, float lowest, int u
 {
     if (unused == 0 || lowest != 0.0f)
         return;
-    const std::string &path = state.dataset_files.empty() ? std::string() : state.dataset_files[0];
+    const std::string &path = dataset_file(state, surface_file_slot);
     if (used_in_ring == 0)
         add_finding(state, Severity::error, "liner-ring-unused-vertices", path, -1,
                     "With \"Moving Liner\" on, the bottom ring of liner part " + quote_line(part.name) +
