@@ -113,83 +113,120 @@ void keep_first_word(char *line)
     set_line(line, first);
 }
 
-// A MOVING line of the current region. A motion for which the deck has no
-// region record is read past the same way but changes nothing.
+// The motion record a MOVING line fills: its region's, or a scratch record
+// when the deck has no record for the region (the line is then read past the
+// same way but changes nothing).
+struct MotionTarget {
+    MotionRecord &motion;
+    int region;
+    bool recorded;
+};
+
+// Switches the target's motion on or off. A region with a record sets the
+// case's rigid_motion_present to the same: the last such switch decides it.
+void set_moving(ReaderState &state, MotionTarget &t, int on)
+{
+    t.motion.moving = on;
+    if (t.recorded)
+        state.rigid_motion_present = on;
+}
+
+// A motion read from a file (a motion profile or an arbitrary-motion file)
+// that cannot be read switches the motion off again.
+void read_motion_from_file(ReaderState &state, DeckCursor &c, MotionTarget &t,
+                           int (*read_file)(ReaderState &, int, const std::string &))
+{
+    if (t.recorded && read_file(state, t.region, case_path(state, quoted_name(c.line))) == -1) {
+        always_print(state, "Error reading motion file \n");
+        set_moving(state, t, 0);
+    }
+}
+
+// The value line of a rotation with translation (current line): velocity,
+// centre, axis, degrees per second.
+void read_rotation_translation(ReaderState &state, DeckCursor &c, MotionTarget &t)
+{
+    if (contains(c.line, "\""))
+        return;
+    read_values(c.line, t.motion.rotation_translation, Num_dims + 7);
+    t.motion.has_rotation_translation = true;
+    set_moving(state, t, 1);
+    keep_first_word(c.line);
+}
+
+// The value line of a rotation (current line): centre, axis, degrees per second.
+void read_rotation(ReaderState &state, DeckCursor &c, MotionTarget &t)
+{
+    if (contains(c.line, "\""))
+        return;
+    read_values(c.line, t.motion.rotation, 7);
+    t.motion.has_rotation = true;
+    set_moving(state, t, 1);
+    keep_first_word(c.line);
+}
+
+// A translation: a velocity on the value line, a "$" that marks the region
+// as the piston, or a motion profile file named in quotes.
+void read_translation(ReaderState &state, DeckCursor &c, MotionTarget &t)
+{
+    read_value_line(state, c);
+    if (!contains(c.line, "\"") && !contains(c.line, "$")) {
+        read_values(c.line, t.motion.translation_velocity, Num_dims);
+        t.motion.has_translation_velocity = true;
+        set_moving(state, t, 1);
+        keep_first_word(c.line);
+    } else if (contains(c.line, "$")) {
+        set_engine_mode(state, c);
+        if (t.recorded)
+            state.part_table[static_cast<std::size_t>(t.region)].engine_role = EngineRole::piston;
+    } else {
+        // The translation comes step by step from the profile file.
+        set_moving(state, t, 1);
+        t.motion.has_translation_velocity = true;
+        for (float &v : t.motion.translation_velocity)
+            v = 0.0f;
+        read_motion_from_file(state, c, t, read_motion_file);
+    }
+}
+
+// An arbitrary motion: only from a file named in quotes on the value line.
+void read_arbitrary_motion(ReaderState &state, DeckCursor &c, MotionTarget &t)
+{
+    set_moving(state, t, 1);
+    read_value_line(state, c);
+    if (contains(c.line, "\""))
+        read_motion_from_file(state, c, t, read_ar_motion_file);
+    else
+        t.motion.moving = 0;
+}
+
+// A MOVING line of the current region. A rotation with translation is
+// complete in itself; otherwise a rotation, a translation and an arbitrary
+// motion are looked for in turn, each on the line the one before left
+// current. After a rotation (with or without translation) the deck goes back
+// to its value line, which and the lines after it are then read again as
+// ordinary deck lines.
 void read_motion(ReaderState &state, DeckCursor &c)
 {
     MotionRecord scratch;
-    bool recorded = has_record(c);
-    MotionRecord &motion = recorded ? state.motion_table[static_cast<std::size_t>(c.region)] : scratch;
-    auto set_moving = [&](int on) {
-        motion.moving = on;
-        if (recorded)
-            state.rigid_motion_present = on;
-    };
+    const bool recorded = has_record(c);
+    MotionTarget t{recorded ? state.motion_table[static_cast<std::size_t>(c.region)] : scratch, c.region, recorded};
 
     const std::string examined = c.line;
-    if (contains(examined, " RT")) {
-        // A rotation with translation is complete in itself: its value line
-        // is not examined for a translation or an arbitrary motion.
-        long long return_to = read_value_line(state, c);
-        if (!contains(c.line, "\"")) {
-            read_values(c.line, motion.rotation_translation, Num_dims + 7);
-            motion.has_rotation_translation = true;
-            set_moving(1);
-            keep_first_word(c.line);
-        }
-        case_file_seek(c.deck, return_to);
-        return;
-    }
     long long return_to = -1;
-    if (contains(examined, " RO") || contains(examined, "Rotat") || contains(examined, "rotat")) {
+    if (contains(examined, " RT")) {
         return_to = read_value_line(state, c);
-        if (!contains(c.line, "\"")) {
-            read_values(c.line, motion.rotation, 7);
-            motion.has_rotation = true;
-            set_moving(1);
-            keep_first_word(c.line);
+        read_rotation_translation(state, c, t);
+    } else {
+        if (contains(examined, " RO") || contains(examined, "Rotat") || contains(examined, "rotat")) {
+            return_to = read_value_line(state, c);
+            read_rotation(state, c, t);
         }
+        if (contains(c.line, " TR") || contains(c.line, "Trans") || contains(c.line, "trans"))
+            read_translation(state, c, t);
+        if (contains(c.line, " AR") || contains(c.line, "Arbit") || contains(c.line, "arbit"))
+            read_arbitrary_motion(state, c, t);
     }
-
-    if (contains(c.line, " TR") || contains(c.line, "Trans") || contains(c.line, "trans")) {
-        read_value_line(state, c);
-        if (!contains(c.line, "\"") && !contains(c.line, "$")) {
-            read_values(c.line, motion.translation_velocity, Num_dims);
-            motion.has_translation_velocity = true;
-            set_moving(1);
-            keep_first_word(c.line);
-        } else if (contains(c.line, "$")) {
-            set_engine_mode(state, c);
-            if (recorded)
-                state.part_table[static_cast<std::size_t>(c.region)].engine_role = EngineRole::piston;
-        } else {
-            // The translation comes step by step from a motion profile file.
-            set_moving(1);
-            motion.has_translation_velocity = true;
-            for (float &v : motion.translation_velocity)
-                v = 0.0f;
-            if (recorded && read_motion_file(state, c.region, case_path(state, quoted_name(c.line))) == -1) {
-                always_print(state, "Error reading motion file \n");
-                set_moving(0);
-            }
-        }
-    }
-
-    if (contains(c.line, " AR") || contains(c.line, "Arbit") || contains(c.line, "arbit")) {
-        set_moving(1);
-        read_value_line(state, c);
-        if (contains(c.line, "\"")) {
-            if (recorded && read_ar_motion_file(state, c.region, case_path(state, quoted_name(c.line))) == -1) {
-                always_print(state, "Error reading motion file \n");
-                set_moving(0);
-            }
-        } else {
-            motion.moving = 0;
-        }
-    }
-
-    // The rotation's value line and the lines after it are read again as
-    // ordinary deck lines.
     if (return_to >= 0)
         case_file_seek(c.deck, return_to);
 }
