@@ -22,6 +22,17 @@ void fill_equal_steps(ReaderState &state)
     state.time_values = equal_step_times(state.engine_params, static_cast<std::size_t>(state.Num_time_steps));
 }
 
+// The valve lift files of a crank-angle time line, when intake_lift.in is
+// in the case folder.
+void read_lift_files(ReaderState &state)
+{
+    state.lift_files_present = file_can_be_opened(case_path(state, "intake_lift.in")) ? 1 : 0;
+    if (state.lift_files_present == 1) {
+        read_intake_lift_file(state);
+        read_exhaust_lift_file(state);
+    }
+}
+
 // Crank-angle time line of an engine case: one step per half degree.
 void build_crank_time_line(ReaderState &state)
 {
@@ -44,14 +55,7 @@ void build_crank_time_line(ReaderState &state)
         state.time_values[i] = static_cast<float>(
             crank_degrees_to_seconds(static_cast<double>(state.time_values[0]) + half_degrees, p.rpm));
     }
-
-    if (file_can_be_opened(case_path(state, "intake_lift.in"))) {
-        state.lift_files_present = 1;
-        read_intake_lift_file(state);
-        read_exhaust_lift_file(state);
-    } else {
-        state.lift_files_present = 0;
-    }
+    read_lift_files(state);
     if (state.Num_time_steps == 1)
         state.time_values.assign(1, 0.0f);
 }
@@ -65,36 +69,37 @@ void closing_rule(ReaderState &state)
         state.time_values.assign(1, 0.0f);
 }
 
-void build_time_line(ReaderState &state)
+// The time line of a case outside engine mode, in seconds. When no motion or
+// spatial file made one of several steps, the run is laid out in equal steps;
+// a run given in crank degrees (nothing turns with the crank here) is first
+// converted to seconds from 0.
+void build_seconds_time_line(ReaderState &state)
 {
-    int S = state.crank_flag;
-    int M = state.engine_mode;
     EngineParams &p = state.engine_params;
-    if (S == 1 && M == 1) {
-        build_crank_time_line(state);
-    } else if (S == 0 && M == 0) {
-        // A motion or spatial file that left a single time is laid out anew.
-        bool lay_out = state.time_values.empty() || state.Num_time_steps == 1;
-        if (state.Num_time_steps == 1)
-            state.Num_time_steps = equal_step_count;
-        if (lay_out)
-            fill_equal_steps(state);
-        closing_rule(state);
-    } else if (S == 1 && M == 0) {
-        // Crank angles asked for, but nothing turns with the crank: seconds.
-        state.crank_flag = 0;
-        bool lay_out = state.time_values.empty() || state.Num_time_steps == 1;
-        if (state.Num_time_steps == 1)
-            state.Num_time_steps = equal_step_count;
-        if (lay_out) {
+    const bool lay_out = state.time_values.empty() || state.Num_time_steps == 1;
+    if (state.Num_time_steps == 1)
+        state.Num_time_steps = equal_step_count;
+    if (lay_out) {
+        if (state.crank_flag == 1) {
             p.start = 0.0f;
             p.end = crank_degrees_to_seconds(p.end, p.rpm);
-            fill_equal_steps(state);
         }
-        closing_rule(state);
-    } else if (M == 1) {
-        if (state.Num_time_steps == 1)
+        fill_equal_steps(state);
+    }
+    state.crank_flag = 0;
+    closing_rule(state);
+}
+
+void build_time_line(ReaderState &state)
+{
+    const int crank_flag = state.crank_flag;
+    if (state.engine_mode == 1) {
+        if (crank_flag == 1)
+            build_crank_time_line(state);
+        else if (state.Num_time_steps == 1)
             state.time_values.assign(1, 0.0f);
+    } else if (crank_flag == 0 || crank_flag == 1) {
+        build_seconds_time_line(state);
     } else {
         closing_rule(state);
     }
