@@ -206,7 +206,7 @@ int lift_files(const ReaderSetup &setup)
     if (state.intake_lift.size() != static_cast<std::size_t>(state.Num_time_steps))
         fuzz_finding("intake lifts do not follow the time line");
     for (PartRecord &part : state.part_table)
-        part.engine_role = 1;
+        part.engine_role = EngineRole::intake_valve;
     ask_rigid_bodies(state);
     return intake;
 }
