@@ -46,6 +46,7 @@ def test_mesh_arrays_and_shared_read_only_connectivity(engine):
 
 def test_point_parts_and_value_sources(golden):
     with vortimar.open_case(golden("values_spatial_points")) as case:
+        assert case.crank_angles is None and not case.is_engine  # a run in seconds
         _, _, inlet_points, outlet_points = case.parts
         assert inlet_points.kind == "points"
         mesh = case.mesh(3, 1)

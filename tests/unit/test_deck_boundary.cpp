@@ -88,8 +88,10 @@ TEST(DeckBoundary, RegionCountsAndMarksWithoutRegion)
 {
     TempCase c("deck_counts");
     c.write("s.dat", "SPATIAL\nsecond\nx y z p\n1 2 3 4\n\n");
-    // Count 0: marks and a spatial file before and beyond the blocks.
-    load_deck(c, "t\n#\n0 regions\nintake_lift [\n\"s.dat\"\n--\n1 extra\nMOVING TR\nv w 1 1 1\n--\n2 more\n$\n");
+    // Count 0: marks and a spatial file before and beyond the blocks; the
+    // spatial file after "$" makes no point part in the engine deck.
+    load_deck(c, "t\n#\n0 regions\nintake_lift [\n\"s.dat\"\n--\n1 extra\nMOVING TR\nv w 1 1 1\n--\n2 more\n$\n"
+                 "\"s.dat\"\n");
     EXPECT_EQ(state.Numparts_available, 1);
     EXPECT_EQ(state.part_table[0].name, "_Points");
     EXPECT_EQ(state.bracket_seen, 1);
