@@ -8,6 +8,9 @@ The output is a multiblock data set with one block per part, named after the par
 step at or before the time ParaView asks for. Properties: "Moving Liner" (the liner's bottom
 ring follows the piston), "Apply Motion" (moved or as-read coordinates) and "Parts" (which
 parts to read). In a parallel run every rank opens the case and fills its share of the parts.
+The time values are the case's times in seconds; where those are not finite or not
+increasing, its crank angles or else the step numbers, as the export's .pvd has them, and
+the output window says so once.
 """
 import os
 import sys
@@ -47,6 +50,7 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         self._case = None
         self._opened = None         # (folder, moving liner) of the open case
         self._blocks = None         # PartBlocks of the open case
+        self._times = None          # the time value of each step given to ParaView (time_values)
         self._failed = None         # (folder, moving liner) whose opening failed, to say it once
         self._parts = vtkDataArraySelection()
         self._parts.AddObserver("ModifiedEvent", lambda *args: self.Modified())
@@ -81,8 +85,7 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
 
     @smproperty.doublevector(name="TimestepValues", information_only="1", si_class="vtkSITimeStepsProperty")
     def GetTimestepValues(self):
-        case = self._open()
-        return [float(t) for t in case.times] if case is not None else None
+        return [float(t) for t in self._times] if self._open() is not None else None
 
     # ---- the open case --------------------------------------------------------------
 
@@ -98,7 +101,7 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         self._close()
         from vortimar import open_case
         from vortimar.notes import case_notes, message_counts, note_text
-        from vortimar.vtk_parts import PartBlocks
+        from vortimar.vtk_parts import PartBlocks, time_values
         if not os.path.isfile(self._file_name):
             if self._failed != key:
                 _say("cannot open %s: no such file" % self._file_name)
@@ -114,6 +117,9 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
             return None
         for line, count in case_notes(case):
             _say(note_text(line, count))
+        self._times, note = time_values(case.times, case.crank_angles)
+        if note:
+            _say("%s: %s" % (self._file_name, note))
         self._case, self._opened, self._failed = case, key, None
         self._blocks = PartBlocks(case, self._apply_motion)
         names = [part.name for part in case.parts]
@@ -128,7 +134,7 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
             close = getattr(self._case, "close", None)
             if close is not None:
                 close()
-        self._case, self._opened, self._blocks = None, None, None
+        self._case, self._opened, self._blocks, self._times = None, None, None, None
 
     # ---- pipeline -------------------------------------------------------------------
 
@@ -137,9 +143,8 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         out.Remove(vtkStreamingDemandDrivenPipeline.TIME_STEPS())
         out.Remove(vtkStreamingDemandDrivenPipeline.TIME_RANGE())
         out.Set(vtkAlgorithm.CAN_HANDLE_PIECE_REQUEST(), 1)
-        case = self._open()
-        if case is not None and len(case.times) > 0:
-            times = [float(t) for t in case.times]
+        if self._open() is not None and len(self._times) > 0:
+            times = [float(t) for t in self._times]
             for t in times:
                 out.Append(vtkStreamingDemandDrivenPipeline.TIME_STEPS(), t)
             out.Append(vtkStreamingDemandDrivenPipeline.TIME_RANGE(), times[0])
@@ -151,11 +156,11 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         out_info = outInfoVec.GetInformationObject(0)
         output = vtkMultiBlockDataSet.GetData(out_info)
         case = self._open()
-        if case is None or len(case.times) == 0:
+        if case is None or len(self._times) == 0:
             return 1
         step = 0
         if out_info.Has(vtkStreamingDemandDrivenPipeline.UPDATE_TIME_STEP()):
-            step = step_at_or_before(case.times, out_info.Get(vtkStreamingDemandDrivenPipeline.UPDATE_TIME_STEP()))
+            step = step_at_or_before(self._times, out_info.Get(vtkStreamingDemandDrivenPipeline.UPDATE_TIME_STEP()))
         piece = out_info.Get(vtkStreamingDemandDrivenPipeline.UPDATE_PIECE_NUMBER()) or 0
         pieces = out_info.Get(vtkStreamingDemandDrivenPipeline.UPDATE_NUMBER_OF_PIECES()) or 1
         parts = [part for part in case.parts if self._parts.ArrayIsEnabled(part.name)]
@@ -166,5 +171,5 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
             _say("%s, step %d: %s" % (self._file_name, step, error))
             return 1
         output.ShallowCopy(blocks)
-        output.GetInformation().Set(vtkDataObject.DATA_TIME_STEP(), float(case.times[step]))
+        output.GetInformation().Set(vtkDataObject.DATA_TIME_STEP(), float(self._times[step]))
         return 1

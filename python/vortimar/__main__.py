@@ -50,7 +50,7 @@ def _summary(args):
 
 
 def _export(args):
-    from .export import ExportError, choose_steps, export_case, output_folder_check
+    from .export import ExportError, ExportFailed, choose_steps, export_case, output_folder_check
     try:
         out = output_folder_check(_case_folder(args.case), args.out)
     except ExportError as error:
@@ -64,6 +64,8 @@ def _export(args):
             export_case(case, out, steps, moved=not args.as_read)
         except ExportError as error:
             return _fail(str(error), 2)
+        except ExportFailed as error:
+            return _fail(str(error))
         except OSError as error:
             return _fail("%s: %s" % (error.filename or out, error.strerror or error))
     return 0
