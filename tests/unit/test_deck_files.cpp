@@ -175,6 +175,4 @@ TEST(DeckLiftFiles, IncompleteFiles)
     ASSERT_EQ(read_intake_lift_file(state), 1);
     EXPECT_EQ(state.intake_direction[2], 0.0f);
     EXPECT_EQ(state.intake_lift[0], 0.0f);
-    c.write("exhaust_lift.in", "direction 1 1 1\n");
-    EXPECT_EQ(read_exhaust_lift_file(state), 1);
 }
