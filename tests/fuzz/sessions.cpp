@@ -40,35 +40,17 @@ std::size_t copied(int count)
     return count > 0 && count <= session_most_copied ? static_cast<std::size_t>(count) : 0;
 }
 
-void identity_and_dialog(const DialogChoices &choices, Digest &d)
+// The dialog's choices as the host hands them over (the reader's identity and
+// its dialog's titles and defaults do not depend on the case: the golden
+// transcripts show them).
+void dialog(const DialogChoices &choices)
 {
-    char name[Z_MAX_USERD_NAME] = "", version[Z_MAX_USERD_NAME] = "", release[Z_MAX_USERD_NAME] = "";
-    char descrip[Z_MAXFILENP] = "", label1[Z_MAX_USERD_NAME] = "", label2[Z_MAX_USERD_NAME] = "";
-    int two_fields = 0, toggles = 0, pulldowns = 0, fields = 0;
-    d.add(USERD_get_name_of_reader(name, &two_fields));
-    d.add(USERD_get_reader_descrip(descrip));
+    int toggles = 0, pulldowns = 0, fields = 0;
     USERD_get_extra_gui_numbers(&toggles, &pulldowns, &fields);
-    const std::size_t nt = std::max(copied(toggles), std::size_t{1});
-    const std::size_t np = std::max(copied(pulldowns), std::size_t{1});
-    const std::size_t nf = std::max(copied(fields), std::size_t{1});
-    Rows<char> toggle_titles(nt, Z_LEN_GUI_TITLE_STR), pulldown_titles(np, Z_LEN_GUI_TITLE_STR),
-        field_titles(nf, Z_LEN_GUI_TITLE_STR), field_texts(nf, Z_LEN_GUI_FIELD_STR);
-    std::vector<Rows<char>> items;  // moved, never copied: the row pointers stay valid
-    std::vector<char **> item_lists;
-    for (std::size_t i = 0; i < np; ++i)
-        item_lists.push_back(items.emplace_back(Z_MAX_NUM_GUI_PULL_ITEMS, Z_LEN_GUI_PULL_STR).get());
-    std::vector<int> toggle_defaults(nt), in_list(np), selection(np);
-    d.add(USERD_get_extra_gui_defaults(toggle_titles.get(), toggle_defaults.data(), pulldown_titles.get(),
-                                       in_list.data(), selection.data(), item_lists.data(), field_titles.get(),
-                                       field_texts.get()));
-    d.add(USERD_get_reader_version(version));
-    d.add(USERD_get_reader_release(release));
-    USERD_set_filename_button_labels(label1, label2);
-    d.text(name, sizeof name);
-    d.text(version, sizeof version);
+    std::vector<int> toggle_values(std::max(copied(toggles), std::size_t{1}), choices.liner),
+        pulldown_values(std::max(copied(pulldowns), std::size_t{1}), choices.console);
+    Rows<char> no_fields(std::max(copied(fields), std::size_t{1}), Z_LEN_GUI_FIELD_STR);
     USERD_set_server_number(1, 1);
-    std::vector<int> toggle_values(nt, choices.liner), pulldown_values(np, choices.console);
-    Rows<char> no_fields(nf, Z_LEN_GUI_FIELD_STR);
     USERD_set_extra_gui_data(toggle_values.data(), pulldown_values.data(), no_fields.get());
 }
 
@@ -357,7 +339,7 @@ vc_case *open_case(const std::string &path, unsigned flags)
 std::uint64_t host_session(const DialogChoices &choices, const std::string &folder)
 {
     Digest d;
-    identity_and_dialog(choices, d);
+    dialog(choices);
     std::string file_1 = "inputs.in", file_2, path = folder;
     d.add(USERD_set_filenames(&file_1[0], &file_2[0], &path[0], 0));
 
