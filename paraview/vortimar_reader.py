@@ -1,4 +1,5 @@
-"""ParaView reader plugin for Vortimar cases: File > Open on a case's inputs.in.
+"""ParaView reader plugin for Vortimar cases: File > Open on a case's inputs.in (in a script
+the FileName may also be the case folder).
 
 Load it with Tools > Manage Plugins, `paraview --plugins=.../vortimar_reader.py`, or, in a
 script, LoadPlugin(). Where ParaView's Python plugin support fails to import on Python 3.11
@@ -13,6 +14,7 @@ increasing, its crank angles or else the step numbers, as the export's .pvd has 
 the output window says so once.
 """
 import os
+import runpy
 import sys
 
 from paraview.util.vtkAlgorithm import VTKPythonAlgorithmBase, smdomain, smhint, smproperty, smproxy
@@ -21,9 +23,15 @@ from vtkmodules.vtkCommonDataModel import vtkDataObject, vtkMultiBlockDataSet
 from vtkmodules.vtkCommonExecutionModel import vtkAlgorithm, vtkStreamingDemandDrivenPipeline
 
 # In a source tree the package is in python/ next to this folder, and the case library in
-# build/ (unless VORTIMAR_LIBRARY names it).
-_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# build/ (unless VORTIMAR_LIBRARY names it). An installed copy has _installed.py beside it,
+# written at installation, with the installed package's folder relative to its own; the
+# installed package finds the installed library itself.
+_HERE = os.path.dirname(os.path.abspath(__file__))
+_ROOT = os.path.dirname(_HERE)
 _PYTHON_FOLDER = os.path.join(_ROOT, "python")
+if not os.path.isdir(os.path.join(_PYTHON_FOLDER, "vortimar")) and os.path.isfile(os.path.join(_HERE, "_installed.py")):
+    _PYTHON_FOLDER = os.path.normpath(os.path.join(
+        _HERE, runpy.run_path(os.path.join(_HERE, "_installed.py"))["PYTHON_DIR_FROM_PLUGIN"]))
 if os.path.isdir(os.path.join(_PYTHON_FOLDER, "vortimar")) and _PYTHON_FOLDER not in sys.path:
     sys.path.insert(0, _PYTHON_FOLDER)
 for _library in ("libvortimar_case.so", "libvortimar_case.dll"):
@@ -94,19 +102,22 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         Returns the open case, or None after saying in one line per message why not."""
         if not self._file_name:
             return None
-        folder = os.path.dirname(os.path.abspath(self._file_name))
+        from vortimar import NotACase, case_folder, open_case
+        from vortimar.notes import case_notes, message_counts, note_text
+        from vortimar.vtk_parts import PartBlocks, time_values
+        try:
+            folder = case_folder(self._file_name)
+        except NotACase as error:
+            key = (self._file_name, self._moving_liner)
+            if self._failed != key:
+                _say(str(error))
+            self._failed = key
+            self._close()
+            return None
         key = (folder, self._moving_liner)
         if self._case is not None and self._opened == key:
             return self._case
         self._close()
-        from vortimar import open_case
-        from vortimar.notes import case_notes, message_counts, note_text
-        from vortimar.vtk_parts import PartBlocks, time_values
-        if not os.path.isfile(self._file_name):
-            if self._failed != key:
-                _say("cannot open %s: no such file" % self._file_name)
-            self._failed = key
-            return None
         try:
             case = open_case(folder, moving_liner=self._moving_liner)
         except Exception as error:      # a damaged case must not take ParaView down

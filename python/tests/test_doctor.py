@@ -40,4 +40,4 @@ def test_command_on_a_clean_case_on_warnings_alone_and_on_no_case():
     warned = doctor(os.path.join(DOCTOR, "deck-stray-bracket"))
     assert warned.returncode == 0 and "1 warning" in warned.stdout
     missing = doctor(os.path.join(DOCTOR, "no-such-case"))
-    assert missing.returncode == 2 and missing.stderr.startswith("vortimar doctor:")
+    assert missing.returncode == 2 and missing.stderr.startswith("vortimar: ")
