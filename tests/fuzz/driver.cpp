@@ -97,6 +97,11 @@ void fuzz_finding(const std::string &what)
     fuzz_finding(what.c_str());
 }
 
+void session_failure(const std::string &what)
+{
+    fuzz_finding(what.c_str());
+}
+
 std::vector<CaseFileText> unpack_case(const std::uint8_t *data, std::size_t size, const std::string &first_name)
 {
     const std::string text(reinterpret_cast<const char *>(data), size);

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "vortimar_case.h"
+#include "case_session.h"
 
 using FuzzTarget = void(const std::uint8_t *data, std::size_t size);
 
@@ -67,40 +67,7 @@ struct DialogChoices {
 };
 DialogChoices dialog_choices(const std::vector<CaseFileText> &files);
 
-// Part sizes beyond this many nodes or elements are not copied out by a
-// session (the buffers would pass the fuzzer's memory limit), nor time lines
-// longer than session_most_steps stepped through.
-constexpr int session_most_copied = 1 << 20;
-constexpr int session_most_steps = 1 << 22;
-
-// A running FNV-1a digest of a session's answers.
-struct Digest {
-    std::uint64_t value = 1469598103934665603ULL;
-
-    void bytes(const void *data, std::size_t size)
-    {
-        const unsigned char *p = static_cast<const unsigned char *>(data);
-        for (std::size_t i = 0; i < size; ++i)
-            value = (value ^ p[i]) * 1099511628211ULL;
-    }
-    template <typename T>
-    void add(const T &v)
-    {
-        bytes(&v, sizeof v);
-    }
-    void text(const char *s, std::size_t limit)  // up to its end or limit, and a separator
-    {
-        bytes(s, strnlen(s, limit));
-        add('\0');
-    }
-};
-
 // Loads folder/inputs.in through the host's entry points as the host does,
 // asks every query with buffers sized as the host sizes them, and returns the
 // digest of the answers (file times left out).
 std::uint64_t host_session(const DialogChoices &choices, const std::string &folder);
-// Asks everything of an open case through the C interface, each query also
-// made wrong (out of range, one element short, no pointer), which must fail
-// with its documented code; returns the digest of the answers, messages left
-// out (they grow as further steps are built).
-std::uint64_t library_session(vc_case *c);
