@@ -1,6 +1,6 @@
-"""The doctor command: its two outputs and its exit status. (The findings of
-every case folder of tests/doctor against its expected.json are the unit
-test Findings.)"""
+"""The doctor command: its two outputs, its exit status and the phrases that
+a case folder's says.txt expects in its report. (The findings of every case
+folder of tests/doctor against its expected.json are the unit test Findings.)"""
 
 import json
 import os
@@ -44,7 +44,8 @@ def test_command_on_a_clean_case_on_warnings_alone_and_on_no_case():
     assert missing.returncode == 2 and missing.stderr.startswith("vortimar: ")
 
 
-@pytest.mark.parametrize("name", sorted(n for n in os.listdir(DOCTOR) if os.path.isfile(os.path.join(DOCTOR, n, "says.txt"))))
+@pytest.mark.parametrize("name", sorted(n for n in os.listdir(DOCTOR)
+                                         if os.path.isfile(os.path.join(DOCTOR, n, "says.txt"))))
 def test_report_says_what_the_case_folder_expects(name):
     """says.txt of a doctor case: phrases, written by hand, that its report holds."""
     text = " ".join(doctor(os.path.join(DOCTOR, name)).stdout.split())
