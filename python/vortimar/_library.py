@@ -67,6 +67,7 @@ class FindingInfo(ctypes.Structure):
         ("line", ctypes.c_int),
         ("message", ctypes.c_char_p),
         ("suggestion", ctypes.c_char_p),
+        ("count", ctypes.c_int),
     ]
 
 

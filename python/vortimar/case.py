@@ -170,7 +170,8 @@ class Case:
         likely meant, in the order found: a list of dicts with the keys
         "severity" ("error", "warning" or "note"), "code", "file" (the name
         within the case folder), "line" (1-based, None for the whole file),
-        "message" and "suggestion"."""
+        "message", "suggestion" and "count" (how often it occurred: 1, or more
+        for one about a whole file that recurs)."""
         result = []
         for i in range(self._int("finding_count")):
             info = L.FindingInfo()
@@ -182,6 +183,7 @@ class Case:
                 "line": info.line or None,
                 "message": L.text(info.message),
                 "suggestion": L.text(info.suggestion),
+                "count": info.count,
             })
         return result
 

@@ -226,6 +226,9 @@ struct ReaderState {
     // What the readers found in the case that its author most likely did not
     // mean (core/findings.h), in the order found.
     std::vector<Finding> findings;
+    // How many of them the load made: those after it come from the build of
+    // the parts (-1 until a build starts).
+    long long findings_before_build = -1;
 };
 
 // Starts a new case load: everything back to its initial value except the

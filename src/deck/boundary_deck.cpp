@@ -14,6 +14,7 @@
 #include "core/reader_state.h"
 #include "core/text_parse.h"
 #include "deck/deck_readers.h"
+#include "geometry/liner.h"
 
 namespace {
 
@@ -32,7 +33,39 @@ struct DeckCursor {
     long long line_start = 0;
     long long count_line = -1;
     long long engine_line = -1;
+    // Where a rotation last sent the deck back, to read its value line again.
+    long long reread_from = -1;
+    // The MOVING lines with a motion that an engine deck does not read. They
+    // are reported once the deck is read, when every region's engine role is
+    // known.
+    struct UnreadMotion {
+        long long start;
+        int region;
+        std::string text;
+    };
+    std::vector<UnreadMotion> unread_motions;
 };
+
+// The motion keywords of a MOVING line (or of the line a motion step stands on).
+bool names_rotation(std::string_view line)
+{
+    return contains(line, " RO") || contains(line, "Rotat") || contains(line, "rotat");
+}
+
+bool names_translation(std::string_view line)
+{
+    return contains(line, " TR") || contains(line, "Trans") || contains(line, "trans");
+}
+
+bool names_arbitrary_motion(std::string_view line)
+{
+    return contains(line, " AR") || contains(line, "Arbit") || contains(line, "arbit");
+}
+
+bool names_motion(std::string_view line)
+{
+    return contains(line, " RT") || names_rotation(line) || names_translation(line) || names_arbitrary_motion(line);
+}
 
 // Reads the next deck line into the current line.
 int read_deck_line(DeckCursor &c)
@@ -218,17 +251,19 @@ void read_motion(ReaderState &state, DeckCursor &c)
         return_to = read_value_line(state, c);
         read_rotation_translation(state, c, t);
     } else {
-        if (contains(examined, " RO") || contains(examined, "Rotat") || contains(examined, "rotat")) {
+        if (names_rotation(examined)) {
             return_to = read_value_line(state, c);
             read_rotation(state, c, t);
         }
-        if (contains(c.line, " TR") || contains(c.line, "Trans") || contains(c.line, "trans"))
+        if (names_translation(c.line))
             read_translation(state, c, t);
-        if (contains(c.line, " AR") || contains(c.line, "Arbit") || contains(c.line, "arbit"))
+        if (names_arbitrary_motion(c.line))
             read_arbitrary_motion(state, c, t);
     }
-    if (return_to >= 0)
+    if (return_to >= 0) {
         case_file_seek(c.deck, return_to);
+        c.reread_from = return_to;
+    }
 }
 
 // The current line names a file in double quotes: list it among the case's
@@ -326,16 +361,41 @@ void start_region(ReaderState &state, DeckCursor &c)
     read_deck_line(c);
 }
 
-// A MOVING line of an engine deck, which the reader does not read.
-void report_ignored_motion(ReaderState &state, const DeckCursor &c)
+// The MOVING lines of an engine deck that give a motion, which the reader
+// does not read; each region's engine role decides whether it moves anyway.
+// (A MOVING line with an engine mark and no motion keyword is how engine
+// decks often mark the piston and the valves: it loses nothing.)
+void report_unread_motions(ReaderState &state, const DeckCursor &c)
 {
-    add_finding(state, Severity::warning, "deck-moving-ignored", state.dataset_files[boundary_file_slot], c.line_start,
-                "The line " + quote_line(c.line) + " is not read: from line " +
-                    std::to_string(line_number_at(state.dataset_files[boundary_file_slot], c.engine_line)) +
-                    " on (its \"$\" marks the piston) the deck is an engine deck, and an engine deck reads no "
-                    "MOVING lines. The region stays where it is.",
-                "In an engine case only the piston, the valves and the liner move. To move this region, make "
-                "the case an engine-free case (no \"$\" in boundary.in); otherwise remove the MOVING line.");
+    const std::string &path = state.dataset_files[boundary_file_slot];
+    const std::string engine_line = std::to_string(line_number_at(path, c.engine_line));
+    for (const auto &[start, region, text] : c.unread_motions) {
+        const PartRecord *part =
+            region >= 0 && region < c.region_count ? &state.part_table[static_cast<std::size_t>(region)] : nullptr;
+        const EngineRole role = part ? part->engine_role : EngineRole::none;
+        const char *valve = role == EngineRole::intake_valve ? "intake" : "exhaust";
+        std::string outcome;
+        if (role == EngineRole::piston)
+            outcome = "The region moves anyway: its \"$\" makes it the piston, which follows the crank.";
+        else if (role != EngineRole::none)
+            outcome = std::string("The region moves anyway: its \"") + valve + "_lift\" mark makes it the " + valve +
+                      " valve, which moves by the lifts of " + valve + "_lift.in.";
+        else if (part && is_liner_name(part->name))
+            outcome = "The region has no engine role: as a liner it stretches with the piston when \"Moving "
+                      "Liner\" is on, and otherwise stays where it is.";
+        else
+            outcome = "The region has no engine role, so it stays where it is.";
+        add_finding(state, Severity::warning, "deck-moving-ignored", path, start,
+                    "The line " + quote_line(text) + " is not read: from line " + engine_line +
+                        " on (its \"$\" marks the piston) the deck is an engine deck, and an engine deck reads no "
+                        "motion from MOVING lines. " + outcome,
+                    role != EngineRole::none
+                        ? "Leave the motion out of the MOVING line (\"MOVING\" with the region's engine mark is "
+                          "enough), or remove the line: the engine moves this region."
+                        : "In an engine case only the piston, the valves and the liner move. To move this region, "
+                          "make the case an engine-free case (no \"$\" in boundary.in); otherwise remove the MOVING "
+                          "line.");
+    }
 }
 
 // A "[" on a line that is not a pressure line.
@@ -401,14 +461,26 @@ void report_deck_end(ReaderState &state, DeckCursor &c, DeckEnd end)
             has_record(c) ? " of region " + std::to_string(c.region + 1) + " " +
                                 quote_line(state.part_table[static_cast<std::size_t>(c.region)].name)
                           : "";
+        // A rotation's value line is read again after the motion; when the
+        // motion left it as the current line, the second reading repeats it.
+        const bool read_twice = stop_line == c.reread_from;
         add_finding(state, Severity::error, "deck-repeated-line", path, stop_line,
-                    (stop_text.empty() ? std::string("This empty line follows another empty line")
-                                       : "The line " + quote_line(stop_text) + " is the same as the line before it") +
-                        ", and the reader takes two equal lines in a row as the "
-                        "end of the deck: nothing after it is read (the rest of the block" + current + ")." +
-                        lost_text,
-                    "Delete one of the two lines, or make them differ (for example, give the second separator "
-                    "line one dash more).");
+                    (read_twice ? "The line " + quote_line(stop_text) +
+                                      " is read twice, as the value line of the motion above it and then as an "
+                                      "ordinary deck line, and the reader takes a line equal to the one read just "
+                                      "before it as the end of the deck"
+                     : stop_text.empty()
+                         ? std::string("This empty line follows another empty line, and the reader takes two "
+                                       "equal lines in a row as the end of the deck")
+                         : "The line " + quote_line(stop_text) +
+                               " is the same as the line before it, and the reader takes two equal lines in a "
+                               "row as the end of the deck") +
+                        ": nothing after it is read (the rest of the block" + current + ")." + lost_text,
+                    read_twice ? "Write the motion's numbers on its value line, after two leading words: a value "
+                                 "line that names a file in quotes (or holds a single word) gives a rotation "
+                                 "nothing and ends the deck here."
+                               : "Delete one of the two lines, or make them differ (for example, give the second "
+                                 "separator line one dash more).");
     }
     if (end != DeckEnd::file_end)
         return;
@@ -513,8 +585,8 @@ int read_boundary_deck(ReaderState &state)
             state.part_table[static_cast<std::size_t>(c.region)].engine_role = EngineRole::exhaust_valve;
         if (state.engine_mode == 0 && contains(c.line, "MOVING"))
             read_motion(state, c);
-        else if (contains(c.line, "MOVING"))
-            report_ignored_motion(state, c);
+        else if (contains(c.line, "MOVING") && names_motion(c.line))
+            c.unread_motions.push_back({c.line_start, c.region, c.line});
         if (contains(c.line, "[")) {
             if (c.line[0] != 'p')
                 report_stray_bracket(state, c);
@@ -525,6 +597,7 @@ int read_boundary_deck(ReaderState &state)
     }
 
     report_deck_end(state, c, end);
+    report_unread_motions(state, c);
     close_case_file(c.deck);
     remove_repeated_files(state);
     return 1;

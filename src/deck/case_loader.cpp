@@ -1,5 +1,7 @@
 // The case loader: builds the dataset file table, runs the case readers in
 // their fixed order and lays out the time line.
+#include <cmath>
+
 #include "core/allocation.h"
 #include "core/diagnostics.h"
 #include "core/findings.h"
@@ -108,6 +110,42 @@ void build_time_line(ReaderState &state)
         state.time_values.resize(static_cast<std::size_t>(state.Num_time_steps), 0.0f);
 }
 
+// Findings about engine.in once the time line is built: a time line that the speed 0 leaves without
+// finite times, or else an engine deck without engine.in.
+void report_engine_file(ReaderState &state)
+{
+    const std::string &path = state.dataset_files[engine_file_slot];
+    const bool opened = file_can_be_opened(path);
+    long long infinite = 0;
+    long long no_number = 0;
+    for (float t : state.time_values) {
+        infinite += std::isinf(t);
+        no_number += std::isnan(t);
+    }
+    const char *layout = "Write engine.in as a title line, a line starting with \"#\", then the four lines \"0.080 "
+                         "bore\", \"0.088 stroke\", \"0.140 conrod\" and \"1500 rpm\" in that order, with the "
+                         "engine's values (metres, revolutions per minute; the speed not 0).";
+    if (infinite + no_number > 0) {
+        const std::string cause = !opened   ? "engine.in cannot be opened, so the engine speed is 0"
+                                  : state.engine_file_read ? "engine.in gives the engine speed 0 rpm"
+                                              : "engine.in gives no engine speed (its \"rpm\" line is not read), so "
+                                                "the speed is 0";
+        add_finding(state, Severity::error, "time-line-infinite", path, -1,
+                    cause + ", and the reader turns crank degrees into seconds by dividing by it: " +
+                        std::to_string(infinite + no_number) + " of the " + counted(state.Num_time_steps, "step") +
+                        " get " + (no_number == 0 ? "an infinite time" : "no finite time") +
+                        ", so the time line cannot be shown or played." +
+                        (opened ? "" : " Bore, stroke and connecting rod are 0 as well, and the case offers no "
+                                       "engine constants."),
+                    layout);
+    } else if (state.engine_mode == 1 && !opened) {
+        add_finding(state, Severity::error, "file-missing", path, -1,
+                    "boundary.in makes this an engine case (\"$\" marks a piston), but engine.in cannot be "
+                    "opened: bore, stroke, connecting rod and speed are 0, and the case offers no engine constants.",
+                    std::string("Add engine.in to the case folder. ") + layout);
+    }
+}
+
 }  // namespace
 
 std::string case_path(ReaderState &state, const std::string &file_name)
@@ -132,14 +170,9 @@ int get_file_info(ReaderState &state)
     state.dataset_files[boundary_file_slot] = case_path(state, "boundary.in");
     if (read_boundary_deck(state) == 1)
         state.files_read |= 1u << boundary_file_slot;
-    if (state.engine_mode == 1 && !file_can_be_opened(state.dataset_files[engine_file_slot]))
-        add_finding(state, Severity::error, "file-missing", state.dataset_files[engine_file_slot], -1,
-                    "boundary.in makes this an engine case (\"$\" marks a piston), but engine.in cannot be "
-                    "opened: bore, stroke, connecting rod and speed are 0, and the case offers no engine constants.",
-                    "Add engine.in to the case folder: a title line, a line starting with \"#\", then \"0.080 "
-                    "bore\", \"0.088 stroke\", \"0.140 conrod\" and \"1500 rpm\" with the engine's values.");
     build_time_line(state);
     count_variables(state);
+    report_engine_file(state);
     return 1;
 }
 

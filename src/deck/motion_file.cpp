@@ -43,9 +43,8 @@ void grow_to(std::vector<float> &table, std::size_t entries)
 // row_time), which is resampled onto the 51 steps now in time_values.
 void report_resampled_profile(ReaderState &state, const std::string &path, const std::vector<float> &row_time)
 {
-    const std::string rows = rows_text(row_time);
     add_finding(state, row_time.empty() ? Severity::error : Severity::warning, "motion-profile-resampled", path, -1,
-                "The profile " + rows + " s; with fewer than 51 rows the reader does not use its times as "
+                "The profile " + rows_text(row_time, "s") + "; with fewer than 51 rows the reader does not use its times as "
                 "steps but lays the run out in 51 equal steps from " + number_text(state.time_values.front()) +
                     " to " + number_text(state.time_values.back()) +
                     " s and interpolates the translation between the rows.",

@@ -5,6 +5,7 @@
 
 #include "core/allocation.h"
 #include "core/diagnostics.h"
+#include "core/findings.h"
 #include "core/reader_state.h"
 #include "geometry/surface_file.h"
 #include "motion/engine_motion.h"
@@ -215,6 +216,8 @@ int reload_all_parts(ReaderState &state)
     debug_print(state, "reload_all_parts\n");
     if (state.current_step == state.built_step)
         return 1;
+    if (state.geometry_pending == 1)
+        begin_build_findings(state);
     if (state.geometry_pending == 1 && build_geometry(state) != 1)
         return -1;
     refresh_surface_values(state);

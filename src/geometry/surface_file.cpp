@@ -87,6 +87,18 @@ bool corners_valid(const Triangle &t, long long vertex_count, long long *bad = n
     return true;
 }
 
+// The file ends after `present` of the `announced` vertex or triangle lines
+// (`what`) of its header; `effect` says what the missing ones become.
+void report_short_file(ReaderState &state, const std::string &path, const char *what, long long announced,
+                       long long present, const char *effect)
+{
+    add_finding(state, Severity::error, "surface-file-short", path, -1,
+                "The header announces " + std::to_string(announced) + " " + what + " lines, but the file ends after " +
+                    std::to_string(present) + ": " + effect,
+                "Check that the file was written completely (a copy cut off ends like this), or correct the count "
+                "in the header.");
+}
+
 bool read_vertex_list(ReaderState &state, CaseFile &file, const std::string &path, char *line, long long vertex_count)
 {
     const bool made = allocated(
@@ -112,6 +124,8 @@ bool read_vertex_list(ReaderState &state, CaseFile &file, const std::string &pat
         if (!next_counted_line(file, line)) {
             always_print(state, "%s: %lld of %lld vertex lines missing; those vertices are at 0,0,0\n", path.c_str(),
                          vertex_count - i, vertex_count);
+            report_short_file(state, path, "vertex", vertex_count, i,
+                              "the missing vertices lie at 0,0,0, and no triangle line follows.");
             break;
         }
         read_vertex(line, x[i], y[i], z[i]);
@@ -168,11 +182,13 @@ void report_triangles(ReaderState &state, const std::string &path, const FaultyT
                         std::to_string(parts) + "), or add region blocks for the other numbers and raise the "
                         "count line of boundary.in.");
     for (int i = 0; i < parts; ++i) {
+        const std::string &name = state.part_table[static_cast<std::size_t>(i)].name;
         if (counts[static_cast<std::size_t>(i)] == 0)
             add_finding(state, Severity::warning, "region-without-triangles", path, -1,
-                        "No triangle has region number " + std::to_string(i + 1) + " (part " +
-                            quote_line(state.part_table[static_cast<std::size_t>(i)].name) +
-                            " of boundary.in): the part is empty.",
+                        "No triangle has region number " + std::to_string(i + 1) +
+                            (name.empty() ? std::string(" (a part without a name in boundary.in)")
+                                          : " (part " + quote_line(name) + " of boundary.in)") +
+                            ": the part is empty.",
                         "Check the region numbers at the end of the triangle lines against the order of the "
                         "regions in boundary.in.");
     }
@@ -223,6 +239,9 @@ TriangleTally count_triangles(ReaderState &state, CaseFile &file, const std::str
         if (!next_counted_line(file, line)) {
             always_print(state, "%s: %lld of %lld triangle lines missing\n", path.c_str(), triangle_count - i,
                          triangle_count);
+            report_short_file(state, path, "triangle", triangle_count, i,
+                              "the missing triangles belong to no part, and a part whose triangles were all "
+                              "among them is empty.");
             break;
         }
         ++tally.lines_read;
