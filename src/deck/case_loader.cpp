@@ -122,12 +122,15 @@ int get_file_info(ReaderState &state)
                    [&] { always_print(state, "Cannot allocate the dataset file table\n"); }))
         return -1;
     state.dataset_files[inputs_file_slot] = case_path(state, "inputs.in");
-    read_inputs_file(state);
+    if (read_inputs_file(state) == 1)
+        state.files_read |= read_bit(inputs_file_slot);
     state.dataset_files[surface_file_slot] = case_path(state, state.surface_file_name);
     state.dataset_files[engine_file_slot] = case_path(state, "engine.in");
-    state.engine_file_read = read_engine_file(state) == 1;
+    if (read_engine_file(state) == 1)
+        state.files_read |= read_bit(engine_file_slot);
     state.dataset_files[boundary_file_slot] = case_path(state, "boundary.in");
-    read_boundary_deck(state);
+    if (read_boundary_deck(state) == 1)
+        state.files_read |= read_bit(boundary_file_slot);
     if (state.engine_mode == 1 && !file_can_be_opened(state.dataset_files[engine_file_slot]))
         add_finding(state, Severity::error, "file-missing", state.dataset_files[engine_file_slot], -1,
                     "boundary.in makes this an engine case (\"$\" marks a piston), but engine.in cannot be "
