@@ -5,6 +5,7 @@
 #include "core/findings.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
+#include "core/value_table.h"
 #include "deck/deck_readers.h"
 
 namespace {
@@ -22,23 +23,12 @@ void fill_equal_steps(ReaderState &state)
     state.time_values = equal_step_times(state.engine_params, static_cast<std::size_t>(state.Num_time_steps));
 }
 
-// The valve lift files of a crank-angle time line, when intake_lift.in is
-// in the case folder.
-void read_lift_files(ReaderState &state)
-{
-    state.lift_files_present = file_can_be_opened(case_path(state, "intake_lift.in")) ? 1 : 0;
-    if (state.lift_files_present == 1) {
-        read_intake_lift_file(state);
-        read_exhaust_lift_file(state);
-    }
-}
-
 // Crank-angle time line of an engine case: one step per half degree.
 void build_crank_time_line(ReaderState &state)
 {
     EngineParams &p = state.engine_params;
-    if (p.end - p.start > 720.0f)
-        p.end = p.start + 720.0f;
+    if (p.end - p.start > engine_cycle_degrees)
+        p.end = p.start + engine_cycle_degrees;
     float count = (p.end - p.start) * 2.0f + 1.0f;
     // A run ending before it starts (or unreadable) gets one step at the start angle.
     state.Num_time_steps = (count >= 1.0f) ? static_cast<int>(count) : 1;

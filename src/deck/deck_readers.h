@@ -56,6 +56,9 @@ int get_euler_params(ReaderState &state, float reference_axes[3][3], float curre
 // Valve lift files, read only for a crank-angle time line of an engine case.
 int read_intake_lift_file(ReaderState &state);
 int read_exhaust_lift_file(ReaderState &state);
+// Both lift files when intake_lift.in is in the case folder, which sets
+// lift_files_present; neither otherwise.
+void read_lift_files(ReaderState &state);
 
 // case_folder followed by a file name, cut to the path limit.
 std::string case_path(ReaderState &state, const std::string &file_name);
