@@ -43,6 +43,12 @@ int open_motion_table(ReaderState &state, CaseFile &file, const std::string &pat
 // A time of a motion or arbitrary-motion file in seconds: crank degrees
 // are converted when the run is in crank angles.
 float file_time_in_seconds(ReaderState &state, float t);
+// A value file whose first line is exactly "SPATIAL" is a spatial value
+// file: it gives the points of a point part.
+inline bool is_spatial_first_line(std::string_view first_line)
+{
+    return first_line == "SPATIAL";
+}
 // A spatial value file, open and positioned after its "SPATIAL" line, into
 // point part `part`; `line` is the caller's line buffer. 1, or -1 when the
 // file's points cannot be held (the caller then drops the point part).

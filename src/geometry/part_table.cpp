@@ -1,11 +1,11 @@
 // The part table: its arrays, and the lazy build for the host's current step.
 #include "geometry/part_table.h"
 
-#include <cstring>
 
 #include "core/allocation.h"
 #include "core/diagnostics.h"
 #include "core/reader_state.h"
+#include "deck/deck_readers.h"
 #include "geometry/surface_file.h"
 #include "motion/engine_motion.h"
 #include "variables/variables.h"
@@ -74,7 +74,7 @@ int build_geometry(ReaderState &state)
             line[0] = '\0';
             read_next_line(file, line);
             close_case_file(file);
-            if (std::strcmp(line, "SPATIAL") == 0) {
+            if (is_spatial_first_line(line)) {
                 // The region's point part shows this variable.
                 file_name = "NULL";
                 continue;
