@@ -1,4 +1,4 @@
-"""Command line: python3 -m vortimar summary|export|plot|doctor CASE ...
+"""Command line: python3 -m vortimar summary|export|plot|view|doctor CASE ...
 
 CASE is a case folder or its inputs.in. Exit status: 0 done, 1 the case could not be opened
 or the output not written, 2 wrong arguments.
@@ -61,7 +61,11 @@ def _export(args):
     with case:
         try:
             steps = choose_steps(len(case.times), args.steps, args.every)
-            export_case(case, out, steps, moved=not args.as_read)
+            if args.gltf:
+                from .gltf import export_glb
+                export_glb(case, out, steps)
+            else:
+                export_case(case, out, steps, moved=not args.as_read)
         except ExportError as error:
             return _fail(str(error), 2)
         except ExportFailed as error:
@@ -108,6 +112,7 @@ def main(argv=None):
     which.add_argument("--every", type=int, metavar="K", help="every K-th step, from step 0")
     export.add_argument("--moving-liner", action="store_true", help="the liner's bottom ring follows the piston")
     export.add_argument("--as-read", action="store_true", help="coordinates as read, without the motion")
+    export.add_argument("--gltf", action="store_true", help="write the run as one animated binary glTF file (NAME.glb)")
     export.set_defaults(run=_export)
 
     plot = commands.add_parser("plot", help="piston and valve lifts, or the moving parts' translations, as PNG")
