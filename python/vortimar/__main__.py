@@ -95,6 +95,30 @@ def _plot(args):
     return 0
 
 
+def _view(args):
+    from .export import ExportError, choose_steps
+    from .view import write_page
+    folder = _case_folder(args.case)
+    target = os.path.realpath(args.out_html)
+    if os.path.commonpath([os.path.realpath(folder), target]) == os.path.realpath(folder):
+        return _fail("%s lies inside the case folder %s; choose a place outside the case" % (args.out_html, folder), 2)
+    case, status = _open(args.case, args.moving_liner)
+    if case is None:
+        return status
+    with case:
+        if not case.parts:
+            return _fail("%s: the case has no parts: no page was written" % args.case)
+        try:
+            steps = choose_steps(len(case.times), args.steps, args.every)
+            size = write_page(case, steps, args.out_html, args.clearance)
+        except ExportError as error:
+            return _fail(str(error), 2)
+        except OSError as error:
+            return _fail("%s: %s" % (args.out_html, error.strerror or error))
+    print("wrote %s (%d steps, %.1f MB): open it in a web browser, e.g. file://%s" % (args.out_html, len(steps), size / 1e6, target))
+    return 0
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(prog="python3 -m vortimar", description="Look at a Vortimar case without the host.")
     commands = parser.add_subparsers(dest="command", required=True)
@@ -119,6 +143,16 @@ def main(argv=None):
     plot.add_argument("case", help="case folder or its inputs.in")
     plot.add_argument("out_png", help="the picture to write (.png)")
     plot.set_defaults(run=_plot)
+
+    view = commands.add_parser("view", help="the run as one HTML page that plays in any web browser, offline")
+    view.add_argument("case", help="case folder or its inputs.in")
+    view.add_argument("out_html", help="the page to write (.html), outside the case folder")
+    steps = view.add_mutually_exclusive_group()
+    steps.add_argument("--steps", help="comma-separated 0-based steps, e.g. 0,10,20")
+    steps.add_argument("--every", type=int, metavar="K", help="every K-th step, from step 0")
+    view.add_argument("--moving-liner", action="store_true", help="the liner's bottom ring follows the piston")
+    view.add_argument("--clearance", action="store_true", help="chart the set-up check's clearances, where it has them")
+    view.set_defaults(run=_view)
 
     from . import doctor
     check = commands.add_parser("doctor", help="where the reader reads the case otherwise than its author most likely meant")
