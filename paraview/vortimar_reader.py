@@ -13,6 +13,7 @@ increasing, its crank angles or else the step numbers, as the export's .pvd has 
 the output window says so once.
 """
 import os
+import runpy
 import sys
 
 from paraview.util.vtkAlgorithm import VTKPythonAlgorithmBase, smdomain, smhint, smproperty, smproxy
@@ -21,9 +22,15 @@ from vtkmodules.vtkCommonDataModel import vtkDataObject, vtkMultiBlockDataSet
 from vtkmodules.vtkCommonExecutionModel import vtkAlgorithm, vtkStreamingDemandDrivenPipeline
 
 # In a source tree the package is in python/ next to this folder, and the case library in
-# build/ (unless VORTIMAR_LIBRARY names it).
-_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# build/ (unless VORTIMAR_LIBRARY names it). An installed copy has _installed.py beside it,
+# written at installation, with the installed package's folder relative to its own; the
+# installed package finds the installed library itself.
+_HERE = os.path.dirname(os.path.abspath(__file__))
+_ROOT = os.path.dirname(_HERE)
 _PYTHON_FOLDER = os.path.join(_ROOT, "python")
+if not os.path.isdir(os.path.join(_PYTHON_FOLDER, "vortimar")) and os.path.isfile(os.path.join(_HERE, "_installed.py")):
+    _PYTHON_FOLDER = os.path.normpath(os.path.join(
+        _HERE, runpy.run_path(os.path.join(_HERE, "_installed.py"))["PYTHON_DIR_FROM_PLUGIN"]))
 if os.path.isdir(os.path.join(_PYTHON_FOLDER, "vortimar")) and _PYTHON_FOLDER not in sys.path:
     sys.path.insert(0, _PYTHON_FOLDER)
 for _library in ("libvortimar_case.so", "libvortimar_case.dll"):
