@@ -75,13 +75,17 @@ def _export(args):
     return 0
 
 
+def _inside_case(case, path):
+    """Whether the file path lies inside the folder of case."""
+    folder = os.path.realpath(_case_folder(case))
+    return os.path.commonpath([folder, os.path.realpath(path)]) == folder
+
+
 def _plot(args):
     from .plot import plot_case
     if not args.out_png.lower().endswith(".png"):
         return _fail("%s: the plot is written as PNG; give a name ending in .png" % args.out_png, 2)
-    folder = _case_folder(args.case)
-    target = os.path.realpath(args.out_png)
-    if os.path.commonpath([os.path.realpath(folder), target]) == os.path.realpath(folder):
+    if _inside_case(args.case, args.out_png):
         return _fail("%s lies inside the case folder; choose a place outside the case" % args.out_png, 2)
     case, status = _open(args.case)
     if case is None:
@@ -98,10 +102,8 @@ def _plot(args):
 def _view(args):
     from .export import ExportError, choose_steps
     from .view import write_page
-    folder = _case_folder(args.case)
-    target = os.path.realpath(args.out_html)
-    if os.path.commonpath([os.path.realpath(folder), target]) == os.path.realpath(folder):
-        return _fail("%s lies inside the case folder %s; choose a place outside the case" % (args.out_html, folder), 2)
+    if _inside_case(args.case, args.out_html):
+        return _fail("%s lies inside the case folder; choose a place outside the case" % args.out_html, 2)
     case, status = _open(args.case, args.moving_liner)
     if case is None:
         return status
@@ -115,8 +117,18 @@ def _view(args):
             return _fail(str(error), 2)
         except OSError as error:
             return _fail("%s: %s" % (args.out_html, error.strerror or error))
-    print("wrote %s (%d steps, %.1f MB): open it in a web browser, e.g. file://%s" % (args.out_html, len(steps), size / 1e6, target))
+    print("wrote %s (%d steps, %.1f MB): open it in a web browser, e.g. file://%s" % (args.out_html, len(steps), size / 1e6, os.path.realpath(args.out_html)))
     return 0
+
+
+def _run_arguments(command, out, out_help):
+    """The arguments of the commands that write a run: the case, the output, which steps, the liner."""
+    command.add_argument("case", help="case folder or its inputs.in")
+    command.add_argument(out, help=out_help)
+    which = command.add_mutually_exclusive_group()
+    which.add_argument("--steps", help="comma-separated 0-based steps, e.g. 0,10,20")
+    which.add_argument("--every", type=int, metavar="K", help="every K-th step, from step 0")
+    command.add_argument("--moving-liner", action="store_true", help="the liner's bottom ring follows the piston")
 
 
 def main(argv=None):
@@ -129,12 +141,7 @@ def main(argv=None):
     summary.set_defaults(run=_summary)
 
     export = commands.add_parser("export", help="write the run as ParaView files (.pvd, .vtm, .vtp, .csv)")
-    export.add_argument("case", help="case folder or its inputs.in")
-    export.add_argument("out", help="output folder, outside the case folder")
-    which = export.add_mutually_exclusive_group()
-    which.add_argument("--steps", help="comma-separated 0-based steps, e.g. 0,10,20")
-    which.add_argument("--every", type=int, metavar="K", help="every K-th step, from step 0")
-    export.add_argument("--moving-liner", action="store_true", help="the liner's bottom ring follows the piston")
+    _run_arguments(export, "out", "output folder, outside the case folder")
     export.add_argument("--as-read", action="store_true", help="coordinates as read, without the motion")
     export.add_argument("--gltf", action="store_true", help="write the run as one animated binary glTF file (NAME.glb)")
     export.set_defaults(run=_export)
@@ -145,12 +152,7 @@ def main(argv=None):
     plot.set_defaults(run=_plot)
 
     view = commands.add_parser("view", help="the run as one HTML page that plays in any web browser, offline")
-    view.add_argument("case", help="case folder or its inputs.in")
-    view.add_argument("out_html", help="the page to write (.html), outside the case folder")
-    steps = view.add_mutually_exclusive_group()
-    steps.add_argument("--steps", help="comma-separated 0-based steps, e.g. 0,10,20")
-    steps.add_argument("--every", type=int, metavar="K", help="every K-th step, from step 0")
-    view.add_argument("--moving-liner", action="store_true", help="the liner's bottom ring follows the piston")
+    _run_arguments(view, "out_html", "the page to write (.html), outside the case folder")
     view.add_argument("--clearance", action="store_true", help="chart the set-up check's clearances, where it has them")
     view.set_defaults(run=_view)
 
