@@ -6,8 +6,7 @@ A(e) is the matrix of the unit quaternion (e0, -e1, -e2, -e3) scaled by |e|^2, s
 that composes translate(t) . rotate(q) . scale(s) . translate(-c) moves the part exactly as
 the host does, with q = (x, y, z, w) = (-e1, -e2, -e3, e0) / |e| and s = |e|^2.
 
-A part whose as-read points change over the run (the liner when its bottom ring follows the
-piston) is given as its points at the first step plus one morph target: the change at the
+The liner, whose as-read points change over the run when its bottom ring follows the piston, is given as its points at the first step plus one morph target: the change at the
 step where it is largest, with one weight per step. For the liner that change is along z
 on the bottom ring only, so base + weight * target reproduces every step.
 """
@@ -62,7 +61,10 @@ def _seconds(case, steps, values, label):
 
 
 def _morph(case, part, steps, base):
-    """The liner's stretch as (target, weights), or None when the as-read points never change."""
+    """The liner's stretch as (target, weights), or None when its as-read points never change
+    (the liner is the only part whose as-read points the reader changes over the run)."""
+    if part.role != "liner":
+        return None
     changes = [case.points(part, s, moved=False) - base for s in steps]
     sizes = [float(np.abs(c).max()) if c.size else 0.0 for c in changes]
     if not sizes or max(sizes) == 0.0:

@@ -29,23 +29,39 @@ def _series(values):
     return _b64(values[:1] if np.all(values == values[:1]) else values)
 
 
+def _field(item, *names):
+    """The first of names that item has, as a key or an attribute; None when it has none."""
+    for name in names:
+        value = item.get(name) if isinstance(item, dict) else getattr(item, name, None)
+        if value is not None:
+            return value
+    return None
+
+
 def clearances(case, steps):
-    """The set-up check's clearance of each pair over the chosen steps, where the package
-    offers case.check(): {"pairs": [{"name", "values"}], "contact_steps": [index]}, or None."""
+    """The set-up check's clearance of each pair of parts over the chosen steps, where the
+    package offers case.check(): {"pairs": [{"name", "values"}], "contact_steps": [index into
+    steps]}, or None. A pair's distance per step is taken from "distance", "distances" or
+    "clearance"; its contact ranges from "contact" ([first, last] steps), else where the
+    distance is not positive."""
     check = getattr(case, "check", None)
     if check is None:
         return None
     try:
         result = check()
         pairs, contact = [], set()
-        for pair in getattr(result, "pairs", None) or result.get("pairs", []):
-            get = (lambda k: pair.get(k)) if isinstance(pair, dict) else (lambda k: getattr(pair, k, None))
-            name = get("name") or " / ".join(str(n) for n in (get("parts") or ()))
-            series = np.asarray(get("clearance"), dtype=np.float64)[steps]
-            pairs.append({"name": name, "values": [float(v) for v in series]})
-            contact.update(int(i) for i in np.flatnonzero(series <= 0.0))
+        index = {step: i for i, step in enumerate(steps)}
+        for pair in _field(result, "clearances", "pairs") or []:
+            distance = np.asarray(_field(pair, "distance", "distances", "clearance"), dtype=np.float64)[steps]
+            names = _field(pair, "parts", "names") or ()
+            pairs.append({"name": " / ".join(str(n) for n in names), "values": [float(v) for v in distance]})
+            ranges = _field(pair, "contact")
+            if ranges is None:
+                contact.update(int(i) for i in np.flatnonzero(distance <= 0.0))
+            for first, last in ranges or []:
+                contact.update(index[s] for s in range(int(first), int(last) + 1) if s in index)
         return {"pairs": pairs, "contact_steps": sorted(contact)}
-    except Exception:   # the check's results in another form: the page goes without them
+    except Exception:   # results in a form this page does not know: the page goes without them
         return None
 
 

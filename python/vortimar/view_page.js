@@ -6,7 +6,8 @@
 // Test hook: opened with #step=N the page shows the case's step N (or the nearest step it
 // holds at or before N) and writes document.documentElement.dataset.vortimarState, a JSON
 // text {step, crank_angle | time | step_value, parts, triangles, boxes: {part: [min, max]}}
-// counting the parts shown and their triangles, boxes in world coordinates.
+// counting the parts shown and their triangles, boxes in world coordinates, and opened_ms,
+// the milliseconds from the request of the page to that state.
 (function () {
   "use strict";
   const D = JSON.parse(document.getElementById("vortimar-data").textContent);
@@ -215,7 +216,9 @@
     for (const part of parts) place(part, i);
     paint(i);
     $("readout").textContent = describe(i);
-    document.documentElement.dataset.vortimarState = JSON.stringify(state(i));
+    const now = state(i);
+    now.opened_ms = Math.round(performance.now());    // since the page was asked for
+    document.documentElement.dataset.vortimarState = JSON.stringify(now);
     draw();
   }
 

@@ -81,3 +81,15 @@ def test_walls_page_and_refusals(tmp_path, case_copy):
     run = run_vortimar("view", folder, str(tmp_path / "empty.html"))
     assert run.returncode == 1 and "no parts" in run.stderr.strip().split("\n")[-1]
     assert not (tmp_path / "empty.html").exists()
+
+
+def test_clearances_of_the_check_reach_the_page():
+    from vortimar.view import page_data
+    with vortimar.open_case(WALLS) as case:
+        assert page_data(case, [0, 1], with_clearance=True)["clearances"] is None      # no check: no chart
+        distance = np.linspace(0.02, -0.01, case.step_count)
+        case.check = lambda: {"clearances": [{"parts": ["fan", "sliding_wall"], "distance": distance,
+                                              "contact": [[34, 50]]}]}
+        data = page_data(case, [0, 30, 40, 50], with_clearance=True)["clearances"]
+    assert data["pairs"] == [{"name": "fan / sliding_wall", "values": list(distance[[0, 30, 40, 50]])}]
+    assert data["contact_steps"] == [2, 3]          # steps 40 and 50 lie in the contact range
