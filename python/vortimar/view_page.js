@@ -7,7 +7,8 @@
 // holds at or before N) and writes document.documentElement.dataset.vortimarState, a JSON
 // text {step, crank_angle | time | step_value, parts, triangles, boxes: {part: [min, max]}}
 // counting the parts shown and their triangles, boxes in world coordinates, and opened_ms,
-// the milliseconds from the request of the page to that state.
+// the milliseconds from the request of the page to that state. #step=N&colour=NAME also
+// colours the parts by the variable NAME.
 (function () {
   "use strict";
   const D = JSON.parse(document.getElementById("vortimar-data").textContent);
@@ -135,7 +136,7 @@
       const values = range && part.values[name];
       const geometry = part.object.geometry;
       part.material.vertexColors = false;
-      if (!values) { part.material.color.copy(range ? new THREE.Color(0xb0b0b0) : part.colour); part.material.needsUpdate = true; continue; }
+      if (!values) { part.material.color.copy(range ? new THREE.Color(0x555555) : part.colour); part.material.needsUpdate = true; continue; }
       const n = values.length / D.steps.length, span = range[1] - range[0] || 1;
       if (n === 1) {
         part.material.color.copy(colourOf((values[i] - range[0]) / span));
@@ -170,14 +171,20 @@
     label.append(box, swatch, part.info.name);
     $("part-list").append(label);
   }
+  const cut = {axis: 0, at: 0};
   function updateSection() {
-    const on = $("section-on").checked, axis = $("section-axis").value, box = sceneBox;
-    const k = {x: 0, y: 1, z: 2}[axis], f = $("section-at").value / 1000;
-    // Keeps what lies beyond the plane, seen from the camera's first place (on the low side).
-    section.normal.set(0, 0, 0).setComponent(k, 1);
-    section.constant = -(box.min.getComponent(k) + f * (box.max.getComponent(k) - box.min.getComponent(k)));
+    const on = $("section-on").checked, box = sceneBox;
+    cut.axis = {x: 0, y: 1, z: 2}[$("section-axis").value];
+    const lo = box.min.getComponent(cut.axis), hi = box.max.getComponent(cut.axis);
+    cut.at = lo + $("section-at").value / 1000 * (hi - lo);
     for (const part of parts) part.material.clippingPlanes = on ? [section] : [];
     draw();
+  }
+  function orientSection() {
+    // Keeps the half away from the camera, so that the cut faces the viewer.
+    const sign = camera.position.getComponent(cut.axis) > cut.at ? -1 : 1;
+    section.normal.set(0, 0, 0).setComponent(cut.axis, sign);
+    section.constant = -sign * cut.at;
   }
 
   // ---- Time line ------------------------------------------------------------------------
@@ -261,6 +268,7 @@
     if (canvas.width !== w || canvas.height !== h) renderer.setSize(w, h, false);
     camera.aspect = w / h;
     placeCamera();
+    orientSection();
     renderer.render(scene, camera);
   }
 
@@ -324,6 +332,8 @@
   }
 
   function fromAddress() {
+    const colour = /colour=([^&]*)/.exec(location.hash);
+    if (colour && ranges[decodeURIComponent(colour[1])]) colourBy.value = decodeURIComponent(colour[1]);
     const match = /step=(-?\d+)/.exec(location.hash);
     if (!match) return 0;
     const wanted = Number(match[1]);
