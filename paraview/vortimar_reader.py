@@ -1,4 +1,5 @@
-"""ParaView reader plugin for Vortimar cases: File > Open on a case's inputs.in.
+"""ParaView reader plugin for Vortimar cases: File > Open on a case's inputs.in (in a script
+the FileName may also be the case folder).
 
 Load it with Tools > Manage Plugins, `paraview --plugins=.../vortimar_reader.py`, or, in a
 script, LoadPlugin(). Where ParaView's Python plugin support fails to import on Python 3.11
@@ -101,19 +102,22 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         Returns the open case, or None after saying in one line per message why not."""
         if not self._file_name:
             return None
-        folder = os.path.dirname(os.path.abspath(self._file_name))
+        from vortimar import NotACase, case_folder, open_case
+        from vortimar.notes import case_notes, message_counts, note_text
+        from vortimar.vtk_parts import PartBlocks, time_values
+        try:
+            folder = case_folder(self._file_name)
+        except NotACase as error:
+            key = (self._file_name, self._moving_liner)
+            if self._failed != key:
+                _say(str(error))
+            self._failed = key
+            self._close()
+            return None
         key = (folder, self._moving_liner)
         if self._case is not None and self._opened == key:
             return self._case
         self._close()
-        from vortimar import open_case
-        from vortimar.notes import case_notes, message_counts, note_text
-        from vortimar.vtk_parts import PartBlocks, time_values
-        if not os.path.isfile(self._file_name):
-            if self._failed != key:
-                _say("cannot open %s: no such file" % self._file_name)
-            self._failed = key
-            return None
         try:
             case = open_case(folder, moving_liner=self._moving_liner)
         except Exception as error:      # a damaged case must not take ParaView down

@@ -38,4 +38,4 @@ def test_command_on_a_clean_case_and_on_no_case():
     assert clean.returncode == 0
     assert [e["line"] for e in json.loads(clean.stdout)] == [None]
     missing = doctor(os.path.join(DOCTOR, "no-such-case"))
-    assert missing.returncode == 2 and missing.stderr.startswith("vortimar doctor:")
+    assert missing.returncode == 2 and missing.stderr.startswith("vortimar: ")

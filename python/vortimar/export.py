@@ -15,18 +15,13 @@ import hashlib
 import os
 import re
 
-import numpy as np
 from xml.sax.saxutils import quoteattr
 
 from vtkmodules.vtkCommonCore import vtkLogger, vtkOutputWindow, vtkStringOutputWindow
 from vtkmodules.vtkIOXML import vtkXMLPolyDataWriter
 
+from .shown import number_text
 from .vtk_parts import PartBlocks, time_values
-
-
-def number_text(value):
-    """The shortest decimal text that reads back as the same 32-bit float."""
-    return np.format_float_positional(np.float32(value), trim="-")
 
 
 class ExportError(Exception):

@@ -153,6 +153,9 @@ def check_bad_cases(tmp):
         assert run.returncode == 0 and "blocks" in run.stdout, (name, run.stderr)
         said = [line for line in run.stderr.split("\n") if "Vortimar reader" in line]
         assert said and all(os.path.join(folder, file) in line for line in said), (name, said)
+        if name == "no_inputs":  # word for word the commands' refusal
+            assert said[0].rstrip().endswith("%s: no such file or folder; give a case folder or its inputs.in"
+                                             % os.path.join(folder, file)), said
 
 
 if __name__ == "__main__":

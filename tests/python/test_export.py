@@ -93,7 +93,7 @@ def test_export_refusals(tmp_path, case_copy):
     assert run.returncode == 2 and "1441" in run.stderr
     os.remove(os.path.join(folder, "inputs.in"))
     run = vortimar("export", folder, str(tmp_path / "y"))
-    assert run.returncode == 1 and "inputs.in" in run.stderr and len(run.stderr.strip().split("\n")) == 1
+    assert run.returncode == 2 and "inputs.in" in run.stderr and len(run.stderr.strip().split("\n")) == 1
 
 
 def test_failed_writes_and_empty_cases_end_in_one_line(tmp_path, case_copy):

@@ -24,7 +24,7 @@ def test_engine_summary():
     assert run.returncode == 0, run.stderr
     text = run.stdout
     assert len(text.split("\n")) < 40                                   # one screen
-    assert "files found:   inputs.in, engine.in, boundary.in, engine_surface.dat" in text
+    assert "files read:    inputs.in, engine.in, boundary.in, engine_surface.dat" in text
     assert "1441 steps, 0 s to 0.08 s" in text                          # 720 deg at 1500 rpm
     assert "-180 deg to 540 deg, every 0.5 deg" in text
     assert row_of(text, "piston") == ["1", "piston", "surface", "12", "13", "translation", "constant", "constant"]
