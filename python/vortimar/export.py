@@ -15,6 +15,7 @@ import hashlib
 import os
 import re
 
+import numpy as np
 from xml.sax.saxutils import quoteattr
 
 from vtkmodules.vtkCommonCore import vtkLogger, vtkOutputWindow, vtkStringOutputWindow
