@@ -56,7 +56,7 @@
       object = new THREE.Points(geometry, material);
     } else {
       geometry.setIndex(new THREE.BufferAttribute(decode(p.triangles, Uint32Array), 1));
-      geometry.computeVertexNormals();
+      // Flat shading takes each triangle's normal in the shader: the geometry needs no normals.
       material = new THREE.MeshStandardMaterial({color: p.colour, side: THREE.DoubleSide, flatShading: true,
                                                  metalness: 0.1, roughness: 0.7});
       object = new THREE.Mesh(geometry, material);
