@@ -78,7 +78,9 @@ def page_data(case, steps, with_clearance=False):
         if part.morph is not None:
             entry["morph"] = {"target": _b64(part.morph[0]), "weights": _b64(part.morph[1])}
         parts.append(entry)
-    return {"name": scene.name, "steps": [int(s) for s in scene.steps], "times": [float(t) for t in scene.times],
+    from .notes import case_notes, note_text
+    return {"name": scene.name, "engine": case.is_engine, "notes": [note_text(line, count) for line, count in case_notes(case)],
+            "steps": [int(s) for s in scene.steps], "times": [float(t) for t in scene.times],
             "time_label": scene.time_label, "millimetres": MILLIMETRES,
             "constants": {name: [float(v) for v in values] for name, values in scene.constants.items()},
             "variables": [name for name in case.variables if name and name not in scene.constants],
@@ -101,12 +103,13 @@ html, body { margin: 0; height: 100%%; font: 13px sans-serif; color: #222; }
 #clearance { right: 10px; top: 90px; }
 #message { position: absolute; top: 40%%; width: 100%%; text-align: center; font-size: 18px; }
 h1 { font-size: 15px; margin: 0 0 6px; }
+#notes div { color: #a00; max-width: 360px; white-space: normal; }
 </style></head><body>
 <canvas id="view"></canvas>
 <div id="message"></div>
-<div class="panel" id="side"><h1>%(title)s</h1><div id="part-list"></div>
+<div class="panel" id="side"><h1>%(title)s</h1><div id="notes"></div><div id="part-list"></div>
 <p>colour by <select id="colour-by"><option value="">part colours</option></select></p>
-<p><label><input type="checkbox" id="section-on" checked> section</label>
+<p><label><input type="checkbox" id="section-on"> section</label>
 <select id="section-axis"><option selected>x</option><option>y</option><option>z</option></select>
 <input type="range" id="section-at" min="0" max="1000" value="500"></p>
 <p style="color:#666">drag: turn · right or shift drag: pan · wheel: zoom</p></div>

@@ -21,8 +21,14 @@
     return new Type(out.buffer);
   }
 
+  // The reader's messages about the case (a file it could not read, say) head the part list.
+  for (const note of D.notes) {
+    const line = document.createElement("div");
+    line.textContent = "⚠ " + note;
+    $("notes").append(line);
+  }
   if (!D.parts.length) {
-    $("message").textContent = D.problem || "The case has no parts: there is nothing to show.";
+    $("message").textContent = "The case has no parts: there is nothing to show.";
     document.documentElement.dataset.vortimarState = JSON.stringify({error: $("message").textContent});
     return;
   }
@@ -342,6 +348,7 @@
     return i;
   }
   window.addEventListener("hashchange", function () { show(fromAddress()); });
+  $("section-on").checked = D.engine;      // an engine opens cut in half, to show the piston and valves
   updateSection();
   show(fromAddress());
 })();

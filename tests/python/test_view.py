@@ -76,6 +76,9 @@ def test_walls_page_and_refusals(tmp_path, case_copy):
     folder = case_copy("moving_walls")
     run = run_vortimar("view", folder, os.path.join(folder, "walls.html"))
     assert run.returncode == 2 and "inside the case folder" in run.stderr
+    os.remove(os.path.join(folder, "slider_motion.dat"))        # the page says what the reader said
+    assert run_vortimar("view", folder, page).returncode == 0
+    assert "slider_motion.dat" in open(page).read().split('id="vortimar-data">')[1]
     with open(os.path.join(folder, "boundary.in"), "w") as f:
         f.write("No regions\n# none\n0 regions\n")
     run = run_vortimar("view", folder, str(tmp_path / "empty.html"))
