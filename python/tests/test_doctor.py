@@ -33,9 +33,11 @@ def test_command_reports_errors_with_status_1_as_json_and_for_a_person():
     assert for_person.stdout.rstrip().endswith("5 errors, 0 warnings, 0 notes")
 
 
-def test_command_on_a_clean_case_and_on_no_case():
+def test_command_on_a_clean_case_on_warnings_alone_and_on_no_case():
     clean = doctor(EXAMPLE, "--json")
     assert clean.returncode == 0
     assert [e["line"] for e in json.loads(clean.stdout)] == [None]
+    warned = doctor(os.path.join(DOCTOR, "deck-stray-bracket"))
+    assert warned.returncode == 0 and "1 warning" in warned.stdout
     missing = doctor(os.path.join(DOCTOR, "no-such-case"))
     assert missing.returncode == 2 and missing.stderr.startswith("vortimar: ")
