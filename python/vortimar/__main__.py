@@ -109,6 +109,8 @@ def _view(args):
         try:
             steps = choose_steps(len(case.times), args.steps, args.every)
             size = write_page(case, steps, args.out_html, args.clearance)
+            if args.clearance and getattr(case, "check", None) is None:
+                _fail("--clearance: this package has no set-up check, so the page shows no clearances", 0)
         except ExportError as error:
             return _fail(str(error), 2)
         except OSError as error:
