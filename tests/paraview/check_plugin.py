@@ -75,11 +75,7 @@ def check_seconds_case_and_two_readers():
     engine = VortimarCaseReader(FileName=os.path.join(ENGINE, "inputs.in"))
     walls = VortimarCaseReader(FileName=os.path.join(WALLS, "inputs.in"))
     assert len(walls.TimestepValues) == 51 and len(engine.TimestepValues) == 1441
-    blocks, whole = blocks_at(walls, 0.12)
-    cloud = blocks["heated_floor_Points"]
-    assert cloud.GetNumberOfPoints() == 20 and cloud.GetNumberOfVerts() == 20
-    assert cloud.GetPointData().GetArray("Temperature") is not None and cloud.GetPointData().GetArray("Pressure") is None
-    assert whole.GetFieldData().GetNumberOfArrays() == 0
+    blocks, _ = blocks_at(walls, 0.12)  # (the point part's arrays: the export's test, on the same code)
     # The fan (blades 0.02 .. 0.1 m from the axis) has turned 720 deg/s x 0.12 s about z.
     with vortimar.open_case(WALLS) as case:
         still = case.mesh(1, 0, moved=False).points

@@ -81,9 +81,8 @@ def test_one_line_for_a_wrong_library_or_a_python_without_numpy(tmp_path):
     host = os.path.join(os.path.dirname(os.environ["VORTIMAR_LIBRARY"]), "libuserd-vortimar_input.so")
     for command in ("summary", "doctor") if os.path.isfile(host) else ():
         run = vortimar(command, ENGINE, VORTIMAR_LIBRARY=host)
-        assert (run.returncode, run.stdout) == (1, "") and run.stderr == (
-            "vortimar: %s is the host's reader library, not libvortimar_case.so (it has no vc_version); point "
-            "VORTIMAR_LIBRARY at libvortimar_case.so, or unset it to use the one beside the package\n" % host)
+        assert (run.returncode, run.stdout, run.stderr.count("\n")) == (1, "", 1)
+        assert "%s is the host's reader library, not libvortimar_case.so" % host in run.stderr
     # A numpy that cannot be imported stands in for a Python without it.
     (tmp_path / "numpy").mkdir()
     (tmp_path / "numpy" / "__init__.py").write_text("raise ImportError('no numpy')\n")
