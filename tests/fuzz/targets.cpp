@@ -233,7 +233,7 @@ void lift_files(const std::uint8_t *data, std::size_t size)
         if (r.state.intake_lift.size() != static_cast<std::size_t>(r.state.Num_time_steps))
             fuzz_finding("intake lifts do not follow the time line");
         for (PartRecord &part : r.state.part_table)
-            part.engine_role = 1;
+            part.engine_role = EngineRole::intake_valve;
         r.ask_rigid_bodies();
     }
 }

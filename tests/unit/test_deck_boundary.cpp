@@ -39,7 +39,7 @@ TEST(DeckBoundary, RegionCountsAndMarksWithoutRegion)
     // More regions counted than blocks given; two equal lines end the deck.
     load_deck(c, "t\n#\n3 regions\n--\n1 only\nexhaust_lift\nexhaust_lift\n--\n2 unread\n$\n");
     EXPECT_EQ(state.Numparts_available, 3);
-    EXPECT_EQ(state.part_table[0].engine_role, 2);
+    EXPECT_EQ(state.part_table[0].engine_role, EngineRole::exhaust_valve);
     EXPECT_EQ(state.part_table[1].name, "");
     EXPECT_EQ(state.engine_mode, 0);
 
