@@ -28,13 +28,16 @@ struct WeldedMesh {
 WeldedMesh weld(const CheckCase &input, const std::vector<int> &parts)
 {
     WeldedMesh mesh;
-    std::map<std::tuple<double, double, double>, int> ids;
+    // Coincident: the same point on a grid of a billionth of the case's size.
+    const double grid = 1e-9 * input.size;
+    std::map<std::tuple<long long, long long, long long>, int> ids;
     for (int p : parts) {
         const CheckPart &part = input.parts[static_cast<std::size_t>(p)];
         std::vector<int> id(part.points.size() / 3);
         for (std::size_t i = 0; i < id.size(); ++i) {
             const double *x = &part.points[3 * i];
-            id[i] = ids.emplace(std::make_tuple(x[0], x[1], x[2]), static_cast<int>(ids.size())).first->second;
+            const auto key = std::make_tuple(std::llround(x[0] / grid), std::llround(x[1] / grid), std::llround(x[2] / grid));
+            id[i] = ids.emplace(key, static_cast<int>(ids.size())).first->second;
         }
         for (std::size_t t = 0; t < part.triangles.size() / 3; ++t) {
             mesh.triangles.push_back({p, static_cast<int>(t)});
