@@ -53,6 +53,8 @@ PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 python3
 # The Python commands and the ParaView plugin tests (Debian's ParaView brings VTK's Python
 # modules to python3; Open MPI runs the two-rank pvbatch test).
 PACKAGES+=(python3-matplotlib paraview python3-paraview openmpi-bin)
+# The set-up check's proximity queries (Linux only).
+PACKAGES+=(libfcl-dev)
 
 # shellcheck source=scripts/packages.sh
 source "$ROOT/scripts/packages.sh"

@@ -57,6 +57,7 @@ int read_lift_file(ReaderState &state, const char *file_name, std::vector<float>
     ValueTable table;
     while (unit_found) {
         std::string kept = line;
+        const long long row_start = case_file_tell(file);
         if (read_next_line(file, line) != 1 || kept == line)
             break;
         std::vector<std::string_view> words = split_words(line, true);
@@ -64,6 +65,8 @@ int read_lift_file(ReaderState &state, const char *file_name, std::vector<float>
             break;
         table.x.push_back(parse_float(words[0]));
         table.y.push_back(parse_float(words[1]));
+        report_non_number(state, path, row_start, words[0]);
+        report_non_number(state, path, row_start, words[1]);
     }
     report_line_shapes(state, file, path,
                        "the rows end at this line, as at the end of the file: it and every row after it are "
