@@ -40,4 +40,4 @@ def test_command_on_a_clean_case_and_on_no_case():
     codes = [e["code"] for e in json.loads(clean.stdout)]
     assert codes == ["liner-ring-unused-vertices", "surface-open", "volume-not-computed", "liner-folds"]
     missing = doctor(os.path.join(DOCTOR, "no-such-case"))
-    assert missing.returncode == 2 and missing.stderr.startswith("vortimar doctor:")
+    assert missing.returncode == 2 and missing.stderr.startswith("vortimar: ")

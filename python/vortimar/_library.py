@@ -134,6 +134,11 @@ def library():
         except OSError as error:
             tried.append("%s (%s)" % (path, error))
             continue
+        absent = [name for name in _SIGNATURES if not hasattr(lib, name)]
+        if absent:
+            what = "the host's reader library" if hasattr(lib, "USERD_get_reader_version") else "another library"
+            raise VortimarError("%s is %s, not %s (it has no %s); point VORTIMAR_LIBRARY at %s, or unset it to use "
+                                "the one beside the package" % (path, what, LIBRARY_FILE, absent[0], LIBRARY_FILE))
         for name, (result, arguments) in _SIGNATURES.items():
             function = getattr(lib, name)
             function.restype = result

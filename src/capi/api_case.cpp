@@ -80,7 +80,7 @@ void take_snapshot(vc_case &handle, ReaderState &reader)
         handle.files[i] = slot < reader.dataset_files.size() ? reader.dataset_files[slot] : std::string();
         if (i == VC_FILE_SURFACE && reader.surface_file_name.empty())
             handle.files[i].clear();
-        handle.found[i] = !handle.files[i].empty() && file_can_be_opened(handle.files[i]);
+        handle.found[i] = !handle.files[i].empty() && (reader.files_read & (1u << slot)) != 0;
     }
     const int parts = std::min<int>(reader.Numparts_available, static_cast<int>(reader.part_table.size()));
     for (int p = 0; p < parts; ++p)

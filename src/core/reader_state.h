@@ -136,6 +136,10 @@ struct ReaderState {
     std::vector<std::string> dataset_files;  // 0 surface, 1 inputs.in, 2 engine.in, 3 boundary.in, 4.. named
     int Num_extra_files = 0;
     int Num_dataset_files = 0;
+    // Which of the first four dataset_files the readers took in: bit k for
+    // slot k. A file that exists but was not read (engine.in whose keys were
+    // not found, a surface file that could not be opened) has its bit clear.
+    unsigned files_read = 0;
 
     // Counts.
     int Numparts_available = 0;

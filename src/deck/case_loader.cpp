@@ -126,12 +126,17 @@ int get_file_info(ReaderState &state)
                    [&] { always_print(state, "Cannot allocate the dataset file table\n"); }))
         return -1;
     state.dataset_files[1] = case_path(state, "inputs.in");
-    read_inputs_file(state);
+    if (read_inputs_file(state) == 1)
+        state.files_read |= 1u << 1;
     state.dataset_files[0] = case_path(state, state.surface_file_name);
     state.dataset_files[2] = case_path(state, "engine.in");
-    state.Num_variables = read_engine_file(state) == 1 ? 10 : 2;
+    const bool engine_read = read_engine_file(state) == 1;
+    state.Num_variables = engine_read ? 10 : 2;
+    if (engine_read)
+        state.files_read |= 1u << 2;
     state.dataset_files[3] = case_path(state, "boundary.in");
-    read_boundary_deck(state);
+    if (read_boundary_deck(state) == 1)
+        state.files_read |= 1u << 3;
     if (state.engine_mode == 1 && !file_can_be_opened(state.dataset_files[2]))
         add_finding(state, Severity::error, "file-missing", state.dataset_files[2], -1,
                     "boundary.in makes this an engine case (\"$\" marks a piston), but engine.in cannot be "

@@ -50,8 +50,10 @@ int build_geometry(ReaderState &state)
     state.surface_z.clear();
 
     const std::string path = state.dataset_files.empty() ? std::string() : state.dataset_files[0];
+    state.files_read &= ~1u;
     if (read_surface_file(state, path) != 1)
         return -1;
+    state.files_read |= 1u;
     // A surface node's initial coordinates are not copied: they are its
     // vertex's (or 0,0,0), recomputed from the vertex list when needed.
     allocate_variable_arrays(state);

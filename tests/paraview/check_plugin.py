@@ -112,6 +112,21 @@ def check_export_opens(tmp):
     Delete(run)
 
 
+def check_times_without_speed(tmp):
+    """Without engine.in the case's times are infinite: the time values are the crank angles,
+    and asking for one gives that step."""
+    folder = os.path.join(tmp, "no_speed")
+    subprocess.run(["cp", "-r", os.path.join(EXAMPLES, "engine_case"), folder], check=True)
+    os.remove(os.path.join(folder, "engine.in"))
+    reader = VortimarCaseReader(FileName=os.path.join(folder, "inputs.in"))
+    assert np.array_equal(reader.TimestepValues, np.arange(-180.0, 540.5, 0.5))
+    blocks, _ = blocks_at(reader, 480.2)                # crank 480 (step 1320): intake lift 8 mm
+    with vortimar.open_case(folder) as case:
+        assert np.allclose(xyz(blocks["intake valve"]), case.mesh(4, 1320).points)
+        assert not np.allclose(xyz(blocks["intake valve"]), case.mesh(4, 1320, moved=False).points)
+    Delete(reader)
+
+
 def check_bad_cases(tmp):
     """Each bad case: no crash, one line naming the file on standard error."""
     script = ("import sys; sys.path.insert(0, %r); import vortimar_startup\n"
@@ -138,6 +153,9 @@ def check_bad_cases(tmp):
         assert run.returncode == 0 and "blocks" in run.stdout, (name, run.stderr)
         said = [line for line in run.stderr.split("\n") if "Vortimar reader" in line]
         assert said and all(os.path.join(folder, file) in line for line in said), (name, said)
+        if name == "no_inputs":  # word for word the commands' refusal
+            assert said[0].rstrip().endswith("%s: no such file or folder; give a case folder or its inputs.in"
+                                             % os.path.join(folder, file)), said
 
 
 if __name__ == "__main__":
@@ -146,5 +164,6 @@ if __name__ == "__main__":
     check_seconds_case_and_two_readers()
     with tempfile.TemporaryDirectory() as tmp:
         check_export_opens(tmp)
+        check_times_without_speed(tmp)
         check_bad_cases(tmp)
     print("plugin checks passed")
