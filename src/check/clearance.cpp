@@ -158,6 +158,21 @@ double box_distance(const Body &a, const Body &b, int step)
     return std::sqrt(gap);
 }
 
+// The runs of steps marked, as first and last step.
+std::vector<std::array<int, 2>> step_ranges(const std::vector<bool> &marked)
+{
+    std::vector<std::array<int, 2>> ranges;
+    for (int s = 0; s < static_cast<int>(marked.size()); ++s) {
+        if (!marked[static_cast<std::size_t>(s)])
+            continue;
+        if (!ranges.empty() && ranges.back()[1] == s - 1)
+            ranges.back()[1] = s;
+        else
+            ranges.push_back({s, s});
+    }
+    return ranges;
+}
+
 struct PairRun {
     const CheckCase &input;
     Body &a, &b;
@@ -313,14 +328,7 @@ struct PairRun {
                 free = s;
             }
         }
-        for (int s = 0; s < steps; ++s) {
-            if (!contact[static_cast<std::size_t>(s)])
-                continue;
-            if (!out.contact.empty() && out.contact.back()[1] == s - 1)
-                out.contact.back()[1] = s;
-            else
-                out.contact.push_back({s, s});
-        }
+        out.contact = step_ranges(contact);
     }
 };
 
@@ -357,24 +365,102 @@ void report_pair(CheckReport &report, const PairClearance &pair)
                           "Nothing to do when this is a seat.");
 }
 
+// A stretching part (the moving liner) is checked as two: the triangles none
+// of whose corners ever move, which skip steps like a part at rest, and the
+// few whose corners move, taken at every step as the host receives them.
+struct Pieces {
+    CheckPart fixed, moving;
+};
+
+Pieces split_stretching(const CheckCase &input, const CheckPart &part)
+{
+    std::vector<bool> moves(part.points.size() / 3, false);
+    for (int s = 1; s < input.steps; ++s) {
+        const std::vector<double> at = part_points_at(input, part, s);
+        for (std::size_t i = 0; i < at.size(); ++i)
+            if (at[i] != part.points[i])
+                moves[i / 3] = true;
+    }
+    Pieces pieces{part, part};
+    pieces.fixed.stretches = false;
+    pieces.fixed.triangles.clear();
+    pieces.moving.triangles.clear();
+    for (std::size_t t = 0; t < part.triangles.size(); t += 3) {
+        const bool moving = moves[static_cast<std::size_t>(part.triangles[t])] ||
+                            moves[static_cast<std::size_t>(part.triangles[t + 1])] ||
+                            moves[static_cast<std::size_t>(part.triangles[t + 2])];
+        CheckPart &into = moving ? pieces.moving : pieces.fixed;
+        into.triangles.insert(into.triangles.end(), part.triangles.begin() + static_cast<long>(t),
+                              part.triangles.begin() + static_cast<long>(t) + 3);
+    }
+    return pieces;
+}
+
+// The clearance of a part to two pieces of another is the nearer of the two
+// at each step; the contacts of either count.
+void merge_pieces(PairClearance &into, const PairClearance &other)
+{
+    for (std::size_t s = 0; s < into.distance.size(); ++s)
+        if (other.distance[s] < into.distance[s]) {
+            into.distance[s] = other.distance[s];
+            into.exact[s] = other.exact[s];
+        }
+    if (other.min_step >= 0 && (into.min_step < 0 || other.min_distance < into.min_distance ||
+                                (other.min_distance == into.min_distance && other.min_step < into.min_step))) {
+        into.min_distance = other.min_distance;
+        into.min_step = other.min_step;
+        std::copy(&other.points[0][0], &other.points[0][0] + 6, &into.points[0][0]);
+    }
+    std::vector<bool> steps(into.distance.size(), false);
+    const PairClearance *both[2] = {&into, &other};
+    for (const PairClearance *p : both)
+        for (const auto &r : p->contact)
+            for (int s = r[0]; s <= r[1]; ++s)
+                steps[static_cast<std::size_t>(s)] = true;
+    into.contact = step_ranges(steps);
+    into.seated = into.seated || other.seated;
+    into.exact_queries += other.exact_queries;
+    into.collision_queries += other.collision_queries;
+    into.sweep_queries += other.sweep_queries;
+}
+
 }  // namespace
 
 void check_clearances(CheckReport &report)
 {
     CheckCase &input = report.input;
-    std::vector<Body> bodies;
-    bodies.reserve(input.parts.size());
-    for (const CheckPart &part : input.parts)
-        bodies.push_back(make_body(part));
+    // Each part's bodies: one, or the two pieces of a stretching part.
+    std::vector<Pieces> pieces;
+    pieces.reserve(input.parts.size());
+    std::vector<std::vector<Body>> bodies(input.parts.size());
+    for (std::size_t i = 0; i < input.parts.size(); ++i) {
+        const CheckPart &part = input.parts[i];
+        if (!part.stretches) {
+            bodies[i].push_back(make_body(part));
+            continue;
+        }
+        pieces.push_back(split_stretching(input, part));
+        for (const CheckPart *piece : {&pieces.back().fixed, &pieces.back().moving})
+            if (!piece->triangles.empty())
+                bodies[i].push_back(make_body(*piece));
+    }
     for (std::size_t i = 0; i < bodies.size(); ++i)
         for (std::size_t j = i + 1; j < bodies.size(); ++j) {
             if (!paired(input.parts[i], input.parts[j]))
                 continue;
             PairClearance pair;
+            for (Body &a : bodies[i])
+                for (Body &b : bodies[j]) {
+                    PairClearance piece;
+                    PairRun run{input, a, b, piece, 1e-9 * input.size};
+                    run.run();
+                    if (pair.distance.empty())
+                        pair = std::move(piece);
+                    else
+                        merge_pieces(pair, piece);
+                }
             pair.a = static_cast<int>(i);
             pair.b = static_cast<int>(j);
-            PairRun run{input, bodies[i], bodies[j], pair, 1e-9 * input.size};
-            run.run();
             report_pair(report, pair);
             report.pairs.push_back(std::move(pair));
         }
