@@ -70,6 +70,10 @@ def main():
     print("whole check:         %.2f s  ratio %.2f (target <= 10)" % (check, ratio))
     for part, seconds in result["timings"].items():
         print("  %-18s %.2f s" % (part, seconds))
+    print("  busiest pairs (exact distance, collision, between-step queries):")
+    busiest = sorted(zip(result["queries"], result["clearances"]), key=lambda q: -sum(q[0]))[:5]
+    for queries, pair in busiest:
+        print("    %-40s %5d %5d %5d" % ((" / ".join(pair["parts"]),) + tuple(queries)))
     print("process growth:      %.0f MB  (target <= 500 MB)" % growth_mb)
     missed = ratio > 10.0 or growth_mb > 500.0
     print("targets %s" % ("MISSED" if missed else "met"))

@@ -35,7 +35,8 @@ VK_API const char *vk_last_error(void);
 VK_API int vk_free(vk_report *report);
 
 /* The report as one JSON object: findings, clearances, engine, surface and
- * timings (seconds per part of the check). Owned by the report. */
+ * timings (seconds per part of the check) and queries (per pair: exact
+ * distance, collision and between-step queries made). Owned by the report. */
 VK_API const char *vk_json(const vk_report *report);
 
 /* The tables: steps of the time line, pairs checked, and per pair the

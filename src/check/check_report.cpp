@@ -129,7 +129,11 @@ void write_report_json(CheckReport &r)
          ", \"open_loops\": " + std::to_string(r.whole.open_loops) + "}}, \"timings\": {";
     for (std::size_t i = 0; i < r.timings.size(); ++i)
         j += std::string(i ? ", " : "") + quoted(r.timings[i].first) + ": " + number(r.timings[i].second);
-    r.json = j + "}}";
+    j += "}, \"queries\": [";
+    for (std::size_t i = 0; i < r.pairs.size(); ++i)
+        j += std::string(i ? ", " : "") + "[" + std::to_string(r.pairs[i].exact_queries) + ", " +
+             std::to_string(r.pairs[i].collision_queries) + ", " + std::to_string(r.pairs[i].sweep_queries) + "]";
+    r.json = j + "]}";
 }
 
 extern "C" {

@@ -29,7 +29,33 @@ struct Body {
     double radius = 0;  // farthest point from the origin at the first step
     double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
     int shown_step = 0;  // a stretching part: the step its model holds
+    // A stretching part: the points its triangles use, and their x, y, z at
+    // every step (step by step), for its boxes and how far it moves.
+    std::vector<std::size_t> used;
+    std::vector<double> at_steps;
 };
+
+// Fills a stretching body's points at every step.
+void cache_steps(const CheckCase &input, Body &body)
+{
+    std::vector<bool> marked(body.part->points.size() / 3, false);
+    for (int corner : body.part->triangles)
+        marked[static_cast<std::size_t>(corner)] = true;
+    for (std::size_t i = 0; i < marked.size(); ++i)
+        if (marked[i])
+            body.used.push_back(i);
+    body.at_steps.reserve(3 * body.used.size() * static_cast<std::size_t>(input.steps));
+    for (int s = 0; s < input.steps; ++s) {
+        const std::vector<double> at = part_points_at(input, *body.part, s);
+        for (std::size_t i : body.used)
+            body.at_steps.insert(body.at_steps.end(), &at[3 * i], &at[3 * i] + 3);
+    }
+}
+
+const double *cached(const Body &body, int step, std::size_t k)
+{
+    return &body.at_steps[3 * (static_cast<std::size_t>(step) * body.used.size() + k)];
+}
 
 std::vector<fcl::Vector3d> vectors(const std::vector<double> &xyz)
 {
@@ -71,8 +97,12 @@ void show_step(const CheckCase &input, Body &body, int step)
 {
     if (!body.part->stretches || body.shown_step == step)
         return;
+    std::vector<double> xyz = body.part->points;
+    for (std::size_t k = 0; k < body.used.size(); ++k)
+        std::copy(cached(body, step, k), cached(body, step, k) + 3, &xyz[3 * body.used[k]]);
+    (void)input;
     body.model->beginUpdateModel();
-    body.model->updateSubModel(vectors(part_points_at(input, *body.part, step)));
+    body.model->updateSubModel(vectors(xyz));
     body.model->endUpdateModel(true, true);
     body.shown_step = step;
 }
@@ -109,8 +139,14 @@ fcl::Transform3d blended(const Placement &from, const Placement &to, double t)
 // How far any point of the part can be between its placements at two steps.
 double movement(const Body &b, int s, int j)
 {
-    if (b.part->stretches)
-        return std::numeric_limits<double>::infinity();
+    if (b.part->stretches) {
+        double farthest = 0;
+        for (std::size_t k = 0; k < b.used.size(); ++k) {
+            const double *p = cached(b, s, k), *q = cached(b, j, k);
+            farthest = std::max(farthest, std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]));
+        }
+        return farthest;
+    }
     const Placement &p = placement(b, s), &q = placement(b, j);
     double rotation = 0, shift = 0;
     for (int i = 0; i < 9; ++i)
@@ -137,8 +173,18 @@ double box_distance(const Body &a, const Body &b, int step)
     const Body *bodies[2] = {&a, &b};
     for (int n = 0; n < 2; ++n) {
         const Body &body = *bodies[n];
-        if (body.part->stretches)
-            return 0;
+        if (body.part->stretches) {
+            for (int i = 0; i < 3; ++i) {
+                lo[n][i] = HUGE_VAL;
+                hi[n][i] = -HUGE_VAL;
+            }
+            for (std::size_t k = 0; k < body.used.size(); ++k)
+                for (int i = 0; i < 3; ++i) {
+                    lo[n][i] = std::min(lo[n][i], cached(body, step, k)[i]);
+                    hi[n][i] = std::max(hi[n][i], cached(body, step, k)[i]);
+                }
+            continue;
+        }
         const Placement &p = placement(body, step);
         for (int i = 0; i < 3; ++i) {
             double centre = p.translation[i], half = 0;
@@ -259,8 +305,6 @@ struct PairRun {
         std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
             return bound[static_cast<std::size_t>(x)] < bound[static_cast<std::size_t>(y)];
         });
-        if (stretching)
-            std::sort(order.begin(), order.end());
         std::map<int, double> known;
         auto tightened = [&](int s) {
             double lower = bound[static_cast<std::size_t>(s)];
@@ -276,10 +320,10 @@ struct PairRun {
         double best = HUGE_VAL;
         for (int s : order) {
             const double box = bound[static_cast<std::size_t>(s)];
-            if (!stretching && (box > best || (box == best && s > out.min_step)))
+            if (box > best || (box == best && s > out.min_step))
                 break;
             const double lower = tightened(s);
-            if (!stretching && (lower > best || (lower == best && s > out.min_step)))
+            if (lower > best || (lower == best && s > out.min_step))
                 continue;
             double points[6];
             const double d = distance_at(s, points);
@@ -441,8 +485,11 @@ void check_clearances(CheckReport &report)
         }
         pieces.push_back(split_stretching(input, part));
         for (const CheckPart *piece : {&pieces.back().fixed, &pieces.back().moving})
-            if (!piece->triangles.empty())
+            if (!piece->triangles.empty()) {
                 bodies[i].push_back(make_body(*piece));
+                if (piece->stretches)
+                    cache_steps(input, bodies[i].back());
+            }
     }
     for (std::size_t i = 0; i < bodies.size(); ++i)
         for (std::size_t j = i + 1; j < bodies.size(); ++j) {
