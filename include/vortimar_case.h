@@ -151,6 +151,8 @@ typedef struct vc_finding_info {
     int line;               /* 1-based; 0 for a finding about the whole file */
     const char *message;    /* what the reader did, quoting the line */
     const char *suggestion; /* what was most likely meant, and how to write it */
+    int count;              /* how often it occurred: 1, or more for one about a whole
+                             * file that recurs (e.g. a profile that two regions use) */
 } vc_finding_info;
 
 /* The findings of the load and of the build at step 0, in the order found. */

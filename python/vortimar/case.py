@@ -10,10 +10,15 @@ from . import _library as L
 from .rigid_body import RigidBodyValues, apply_rigid_body
 from .shown import visible
 
-KINDS = {0: "surface", 1: "points"}
-ROLES = {0: "none", 1: "piston", 2: "intake valve", 3: "exhaust valve", 4: "liner"}
-MOTIONS = {0: "none", 1: "rotation", 2: "translation", 3: "rotation with translation", 4: "arbitrary"}
-SOURCES = {0: "none", 1: "constant", 2: "value file", 3: "spatial file"}
+KINDS = {L.VC_KIND_SURFACE: "surface", L.VC_KIND_POINTS: "points"}
+ROLES = {L.VC_ROLE_NONE: "none", L.VC_ROLE_PISTON: "piston", L.VC_ROLE_INTAKE_VALVE: "intake valve",
+         L.VC_ROLE_EXHAUST_VALVE: "exhaust valve", L.VC_ROLE_LINER: "liner"}
+MOTIONS = {L.VC_MOTION_NONE: "none", L.VC_MOTION_ROTATION: "rotation", L.VC_MOTION_TRANSLATION: "translation",
+           L.VC_MOTION_ROTATION_TRANSLATION: "rotation with translation", L.VC_MOTION_ARBITRARY: "arbitrary"}
+SOURCES = {L.VC_SOURCE_NONE: "none", L.VC_SOURCE_CONSTANT: "constant", L.VC_SOURCE_VALUE_FILE: "value file",
+           L.VC_SOURCE_SPATIAL_FILE: "spatial file"}
+CASE_FILES = {L.VC_FILE_INPUTS: "inputs.in", L.VC_FILE_ENGINE: "engine.in", L.VC_FILE_BOUNDARY: "boundary.in",
+              L.VC_FILE_SURFACE: "surface"}
 
 # One case file: its name, its full path, and whether the reader read it.
 CaseFile = namedtuple("CaseFile", "name path found")
@@ -136,7 +141,7 @@ class Case:
         found: the reader read the file (an engine.in whose keys it could not
         find was not read, though it is there)."""
         result = {}
-        for which, key in enumerate(("inputs.in", "engine.in", "boundary.in", "surface")):
+        for which, key in CASE_FILES.items():
             path = ctypes.c_char_p()
             found = ctypes.c_int()
             self._call("case_file", which, ctypes.byref(path), ctypes.byref(found))
@@ -165,7 +170,8 @@ class Case:
         likely meant, in the order found: a list of dicts with the keys
         "severity" ("error", "warning" or "note"), "code", "file" (the name
         within the case folder), "line" (1-based, None for the whole file),
-        "message" and "suggestion"."""
+        "message", "suggestion" and "count" (how often it occurred: 1, or more
+        for one about a whole file that recurs)."""
         result = []
         for i in range(self._int("finding_count")):
             info = L.FindingInfo()
@@ -177,6 +183,7 @@ class Case:
                 "line": info.line or None,
                 "message": L.text(info.message),
                 "suggestion": L.text(info.suggestion),
+                "count": info.count,
             })
         return result
 

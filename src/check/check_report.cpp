@@ -103,7 +103,7 @@ void write_report_json(CheckReport &r)
         const CheckFinding &f = r.findings[i];
         j += std::string(i ? ", " : "") + "{\"severity\": " + quoted(f.severity) + ", \"code\": " + quoted(f.code) +
              ", \"file\": " + quoted(f.file) + ", \"line\": " + (f.line > 0 ? std::to_string(f.line) : "null") +
-             ", \"message\": " + quoted(f.message) + ", \"suggestion\": " + quoted(f.suggestion) + "}";
+             ", \"message\": " + quoted(f.message) + ", \"suggestion\": " + quoted(f.suggestion) + ", \"count\": 1}";
     }
     j += "], \"clearances\": [";
     for (std::size_t i = 0; i < r.pairs.size(); ++i) {
