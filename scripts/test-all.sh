@@ -55,10 +55,18 @@ PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 python3
 PACKAGES+=(python3-matplotlib paraview python3-paraview openmpi-bin)
 # The set-up check's proximity queries (Linux only).
 PACKAGES+=(libfcl-dev)
+# The HTML view's browser tests and the glTF check: chromium, and node with npm for the
+# pinned packages of web/ (Debian's nodejs and npm only where no node or npm is installed).
+PACKAGES+=(chromium)
+command -v node >/dev/null 2>&1 || PACKAGES+=(nodejs)
+command -v npm >/dev/null 2>&1 || PACKAGES+=(npm)
 
 # shellcheck source=scripts/packages.sh
 source "$ROOT/scripts/packages.sh"
 install_missing_packages test-all "${PACKAGES[@]}" || exit 1
+# The packages of web/ exactly as the lock file gives them (three.js, the glTF validator).
+(cd "$ROOT/web" && npm ci --no-audit --no-fund --prefer-offline >/dev/null) ||
+    { echo "test-all: npm ci in web/ failed" >&2; exit 1; }
 
 # ---- Wine ---------------------------------------------------------------------
 # The 64-bit loader directly where it exists (the 'wine' wrapper asks for the

@@ -59,8 +59,9 @@ def check_library():
 def run_check(case, lift_threshold=0.0001):
     """The check of an open case (lift_threshold in metres). Returns the
     report's dictionary with numpy tables added: "distances" (pairs x steps,
-    metres; where "exact" is False a lower bound) and "volumes" (per step, or
-    None when the surface is not closed)."""
+    metres; where "exact" is False a lower bound; each pair's row also as its
+    "distance") and "volumes" (per step, or None when the surface is not
+    closed)."""
     lib = check_library()
     report = ctypes.c_void_p()
     code = lib.vk_run(case._handle, float(lift_threshold), ctypes.byref(report))
@@ -79,6 +80,8 @@ def run_check(case, lift_threshold=0.0001):
                                   exact[k].ctypes.data_as(ctypes.POINTER(ctypes.c_int)), n)
         volumes = np.zeros(n)
         got = lib.vk_volumes(report, volumes.ctypes.data_as(ctypes.POINTER(ctypes.c_double)), n)
+        for pair, distance in zip(result["clearances"], distances):
+            pair["distance"] = distance  # the same row, beside the pair
         result["distances"] = distances
         result["exact"] = exact.astype(bool)
         result["volumes"] = volumes if got == L.VC_OK else None
@@ -209,7 +212,8 @@ def run(arguments):
     if arguments.plot:
         plot_check(result, crank, times, arguments.plot)
     if arguments.json:
-        shown = {k: result[k] for k in ("findings", "clearances", "engine", "surface")}
+        shown = {k: result[k] for k in ("findings", "engine", "surface")}
+        shown["clearances"] = [{k: v for k, v in c.items() if k != "distance"} for c in result["clearances"]]
         print(json.dumps(shown, indent=2))
     else:
         print(report_text(result, crank, times))

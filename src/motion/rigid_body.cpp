@@ -13,8 +13,8 @@
 
 namespace {
 
-// Half of the ten-digit degree factor: Euler parameters take half the angle.
-constexpr double half_degrees_to_radians = 0.00872664625;
+// Half the degree factor: Euler parameters take half the angle.
+constexpr double half_degrees_to_radians = 0.5 * degrees_to_radians;
 constexpr int value_count = rigid_body_value_count;
 
 // Euler parameters (values 3 to 6) of a turn of h degrees about axis.

@@ -5,6 +5,7 @@ import subprocess
 import sys
 
 import numpy as np
+import vortimar as vortimar_package
 from paraview.modules.vtkPVVTKExtensionsIOCore import vtkPVDReader
 from vtkmodules.util.numpy_support import vtk_to_numpy
 from vtkmodules.vtkCommonExecutionModel import vtkStreamingDemandDrivenPipeline
@@ -125,3 +126,31 @@ def test_engine_case_without_speed_exports_crank_angles(tmp_path, case_copy):
     reader.UpdateInformation()
     steps = reader.GetOutputInformation(0).Get(vtkStreamingDemandDrivenPipeline.TIME_STEPS())
     assert list(steps) == [-180.0, 0.0, 540.0]          # start -180, half a degree per step
+
+
+def test_lean_export_reads_every_step(tmp_path):
+    """Parts that stay put are written once and named by every step; VTK's .pvd reader still
+    gives each part where the package puts it at each step, and the step's constants."""
+    out = tmp_path / "walls"
+    assert vortimar("export", WALLS, str(out)).returncode == 0
+    with open(out / "moving_walls_0050.vtm") as f:
+        assert 'name="heated_floor" file="moving_walls_0000/moving_walls_0000_3.vtp"' in f.read()
+    assert not (out / "moving_walls_0050" / "moving_walls_0050_3.vtp").exists()
+    reader = vtkPVDReader()
+    reader.SetFileName(str(out / "moving_walls.pvd"))
+    reader.UpdateInformation()
+    times = reader.GetOutputInformation(0).Get(vtkStreamingDemandDrivenPipeline.TIME_STEPS())
+    assert len(times) == 51
+    with vortimar_package.open_case(WALLS) as case:
+        for step, time in enumerate(times):
+            reader.UpdateTimeStep(time)
+            data = reader.GetOutputDataObject(0)
+            for index, part in enumerate(case.parts):
+                assert np.allclose(points(data.GetBlock(index)), case.points(part, step), atol=1e-6), (step, part.name)
+    engine = tmp_path / "engine"
+    assert vortimar("export", ENGINE, str(engine), "--steps", "360").returncode == 0
+    reader = vtkXMLMultiBlockDataReader()
+    reader.SetFileName(str(engine / "engine_case_0360.vtm"))
+    reader.Update()
+    field = reader.GetOutput().GetFieldData()
+    assert field.GetArray("Crank_Angle").GetValue(0) == 0.0 and np.float32(field.GetArray("Stroke").GetValue(0)) == np.float32(0.088)
