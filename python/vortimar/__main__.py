@@ -1,4 +1,4 @@
-"""Command line: python3 -m vortimar summary|export|plot|view|doctor CASE ...
+"""Command line: python3 -m vortimar summary|export|plot|view|doctor|check CASE ...
 
 CASE is a case folder (with or without a trailing separator) or its inputs.in. Exit status:
 0 done, 1 the case could not be opened or the output not written, 2 wrong arguments (a
@@ -158,6 +158,11 @@ def main(argv=None):
     check = commands.add_parser("doctor", help="where the reader reads the case otherwise than its author most likely meant")
     doctor.add_arguments(check)
     check.set_defaults(run=doctor.run)
+
+    from . import check as set_up_check
+    checking = commands.add_parser("check", help="surface, clearances over the run, engine measures, valve events")
+    set_up_check.add_arguments(checking)
+    checking.set_defaults(run=set_up_check.run)
 
     args = parser.parse_args(argv)
     if getattr(args, "moving_liner", None) is None:

@@ -78,7 +78,8 @@ def test_walls_page_and_refusals(tmp_path, case_copy):
 def test_clearances_of_the_check_reach_the_page():
     from vortimar.view import page_data
     with vortimar.open_case(WALLS) as case:
-        assert page_data(case, [0, 1], with_clearance=True)["clearances"] is None      # no check: no chart
+        real = page_data(case, [0, 1], with_clearance=True)["clearances"]     # the set-up check's own
+        assert real["pairs"][0]["name"] == "fan / sliding_wall" and real["contact_steps"] == []
         distance = np.linspace(0.02, -0.01, case.step_count)
         case.check = lambda: {"clearances": [{"parts": ["fan", "sliding_wall"], "distance": distance,
                                               "contact": [[34, 50]]}]}
