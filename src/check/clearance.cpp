@@ -33,16 +33,6 @@ struct Body {
     // every step (step by step), for its boxes and how far it moves.
     std::vector<std::size_t> used;
     std::vector<double> at_steps;
-    // A part that only slides along one direction: its offset along it at
-    // every step, and its triangles swept over a length, one model per
-    // level of the sweeps (built when first needed).
-    bool slides = false;
-    double direction[3] = {0, 0, 0};
-    std::vector<double> offset;
-    double offset_lo = 0, sweep_length = 0;
-    std::vector<std::shared_ptr<Model>> swept;
-    double largest_triangle = 0;  // the longest edge of its triangles
-    double smallest_piece = 0;    // the least longest side of a connected piece's box
 };
 
 // Fills a stretching body's points at every step.
@@ -75,8 +65,6 @@ std::vector<fcl::Vector3d> vectors(const std::vector<double> &xyz)
     return out;
 }
 
-void measure_pieces(Body &body);
-
 Body make_body(const CheckPart &part)
 {
     Body body;
@@ -101,128 +89,7 @@ Body make_body(const CheckPart &part)
             body.hi[k] = std::max(body.hi[k], part.points[i + static_cast<std::size_t>(k)]);
         }
     }
-    measure_pieces(body);
     return body;
-}
-
-// The longest edge of the part's triangles, and the least longest side of
-// the boxes of its connected pieces (triangles joined by shared points).
-void measure_pieces(Body &body)
-{
-    const CheckPart &part = *body.part;
-    std::vector<std::size_t> root(part.points.size() / 3);
-    std::iota(root.begin(), root.end(), std::size_t{0});
-    auto find = [&](std::size_t i) {
-        while (root[i] != i)
-            i = root[i] = root[root[i]];
-        return i;
-    };
-    const double *xyz = part.points.data();
-    for (std::size_t t = 0; t < part.triangles.size(); t += 3)
-        for (int e = 0; e < 3; ++e) {
-            const std::size_t i = static_cast<std::size_t>(part.triangles[t + static_cast<std::size_t>(e)]);
-            const std::size_t j = static_cast<std::size_t>(part.triangles[t + static_cast<std::size_t>((e + 1) % 3)]);
-            body.largest_triangle = std::max(body.largest_triangle, std::hypot(xyz[3 * i] - xyz[3 * j],
-                                             xyz[3 * i + 1] - xyz[3 * j + 1], xyz[3 * i + 2] - xyz[3 * j + 2]));
-            root[find(i)] = find(j);
-        }
-    std::map<std::size_t, std::array<double, 6>> boxes;
-    for (int corner : part.triangles) {
-        const std::size_t i = static_cast<std::size_t>(corner);
-        auto box = boxes.emplace(find(i), std::array<double, 6>{HUGE_VAL, HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL,
-                                                                -HUGE_VAL}).first;
-        for (std::size_t k = 0; k < 3; ++k) {
-            box->second[k] = std::min(box->second[k], xyz[3 * i + k]);
-            box->second[3 + k] = std::max(box->second[3 + k], xyz[3 * i + k]);
-        }
-    }
-    body.smallest_piece = HUGE_VAL;
-    for (const auto &box : boxes)
-        body.smallest_piece = std::min(body.smallest_piece, std::max({box.second[3] - box.second[0],
-                                       box.second[4] - box.second[1], box.second[5] - box.second[2]}));
-}
-
-// Whether the part's placements only slide it along one direction (no
-// turn), and if so its offset along that direction at every step.
-void find_slide(const CheckCase &input, Body &body)
-{
-    const std::vector<Placement> &placements = body.part->placements;
-    const Placement identity;
-    double farthest = 0;
-    for (const Placement &p : placements) {
-        if (!std::equal(p.rotation, p.rotation + 9, identity.rotation))
-            return;
-        const double length = std::hypot(p.translation[0], p.translation[1], p.translation[2]);
-        if (length > farthest) {
-            farthest = length;
-            for (int k = 0; k < 3; ++k)
-                body.direction[k] = p.translation[k] / length;
-        }
-    }
-    if (!(farthest > 0) || std::isinf(farthest))
-        return;
-    body.offset.resize(placements.size());
-    for (std::size_t s = 0; s < placements.size(); ++s) {
-        const double *t = placements[s].translation;
-        const double along = t[0] * body.direction[0] + t[1] * body.direction[1] + t[2] * body.direction[2];
-        // The offsets must place the part exactly where its placement does.
-        for (int k = 0; k < 3; ++k)
-            if (std::fabs(t[k] - along * body.direction[k]) > 1e-12 * input.size)
-                return;
-        body.offset[s] = along;
-    }
-    body.offset_lo = *std::min_element(body.offset.begin(), body.offset.end());
-    body.sweep_length = (*std::max_element(body.offset.begin(), body.offset.end()) - body.offset_lo) / 16;
-    body.slides = body.sweep_length > 0;
-}
-
-constexpr int sweep_levels = 2;
-
-double level_length(const Body &body, int level)
-{
-    return body.sweep_length / std::pow(16.0, level);
-}
-
-// The part's triangles swept from where they are over the level's length
-// along the part's direction: both ends of every triangle and the sides its
-// edges sweep, each edge once.
-const Model &swept_model(Body &body, int level)
-{
-    if (body.swept.size() <= static_cast<std::size_t>(level))
-        body.swept.resize(static_cast<std::size_t>(level) + 1);
-    std::shared_ptr<Model> &model = body.swept[static_cast<std::size_t>(level)];
-    if (model)
-        return *model;
-    const CheckPart &part = *body.part;
-    const std::size_t n = part.points.size() / 3;
-    const double h = level_length(body, level);
-    std::vector<fcl::Vector3d> points(2 * n);
-    for (std::size_t i = 0; i < n; ++i) {
-        points[i] = fcl::Vector3d(part.points[3 * i], part.points[3 * i + 1], part.points[3 * i + 2]);
-        points[n + i] = points[i] + h * fcl::Vector3d(body.direction[0], body.direction[1], body.direction[2]);
-    }
-    std::vector<fcl::Triangle> triangles;
-    std::vector<std::pair<std::size_t, std::size_t>> edges;
-    for (std::size_t t = 0; t < part.triangles.size(); t += 3) {
-        const std::size_t c[3] = {static_cast<std::size_t>(part.triangles[t]),
-                                  static_cast<std::size_t>(part.triangles[t + 1]),
-                                  static_cast<std::size_t>(part.triangles[t + 2])};
-        triangles.emplace_back(c[0], c[1], c[2]);
-        triangles.emplace_back(n + c[0], n + c[1], n + c[2]);
-        for (int e = 0; e < 3; ++e)
-            edges.emplace_back(std::min(c[e], c[(e + 1) % 3]), std::max(c[e], c[(e + 1) % 3]));
-    }
-    std::sort(edges.begin(), edges.end());
-    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
-    for (const auto &e : edges) {
-        triangles.emplace_back(e.first, e.second, n + e.second);
-        triangles.emplace_back(e.first, n + e.second, n + e.first);
-    }
-    model = std::make_shared<Model>();
-    model->beginModel(static_cast<int>(triangles.size()), static_cast<int>(points.size()));
-    model->addSubModel(points, triangles);
-    model->endModel();
-    return *model;
 }
 
 // A stretching part's model holds its points at the step.
@@ -408,58 +275,6 @@ struct PairRun {
         }
         return false;
     }
-    // With one part still at every step and the other sliding along its
-    // direction, the distance to the slider's triangles swept over a range of
-    // offsets is the least distance at any offset of that range: a lower
-    // bound for every step whose offset lies in it. The sweep's sides stand
-    // for its inside, so it needs the still part's every piece to be too
-    // large to fit inside one swept triangle.
-    Body *slider = nullptr, *still = nullptr;
-    std::map<std::pair<int, long>, double> swept;
-
-    void find_slider()
-    {
-        for (Body *x : {&a, &b}) {
-            Body *other = x == &a ? &b : &a;
-            if (!x->slides || other->part->stretches)
-                continue;
-            bool resting = true;
-            for (int s = 0; s < input.steps && resting; ++s)
-                resting = at_rest(*other, s);
-            if (resting && other->smallest_piece > x->largest_triangle + level_length(*x, 0)) {
-                slider = x;
-                still = other;
-            }
-        }
-    }
-    double swept_bound(int step, double best, double slack)
-    {
-        double lower = 0;
-        const double at = slider->offset[static_cast<std::size_t>(step)];
-        for (int level = 0; level < sweep_levels && lower <= best - slack; ++level) {
-            const double h = level_length(*slider, level);
-            long w = static_cast<long>(std::floor((at - slider->offset_lo) / h));
-            if (slider->offset_lo + static_cast<double>(w) * h > at)
-                --w;
-            else if (slider->offset_lo + static_cast<double>(w + 1) * h < at)
-                ++w;
-            auto known_range = swept.find({level, w});
-            if (known_range == swept.end()) {
-                const Model &model = swept_model(*slider, level);
-                fcl::Transform3d tf = fcl::Transform3d::Identity();
-                const double start = slider->offset_lo + static_cast<double>(w) * h;
-                tf.translation() = start * fcl::Vector3d(slider->direction[0], slider->direction[1], slider->direction[2]);
-                fcl::DistanceRequestd request(false);
-                fcl::DistanceResultd result;
-                fcl::distance(still->model.get(), fcl::Transform3d::Identity(), &model, tf, request, result);
-                ++out.sweep_queries;
-                known_range = swept.emplace(std::make_pair(level, w), std::max(result.min_distance, 0.0)).first;
-            }
-            lower = std::max(lower, known_range->second);
-        }
-        return lower;
-    }
-
     bool seated_at(int step) const
     {
         return out.seated && at_rest(a, step) && at_rest(b, step);
@@ -490,7 +305,6 @@ struct PairRun {
         std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
             return bound[static_cast<std::size_t>(x)] < bound[static_cast<std::size_t>(y)];
         });
-        find_slider();
         std::map<int, double> known;
         auto tightened = [&](int s) {
             double lower = bound[static_cast<std::size_t>(s)];
@@ -511,17 +325,6 @@ struct PairRun {
             const double lower = tightened(s);
             if (lower > best || (lower == best && s > out.min_step))
                 continue;
-            // Sweeps pay once a pair needs more than a few exact queries. A
-            // range whose least distance could beat the best so far only by
-            // less than a tenth of the distances' accuracy is not searched:
-            // a part sliding parallel to another then costs a few sweeps.
-            const double slack = 1e-7 * input.size;
-            if (slider && out.exact_queries >= 4) {
-                const double range = swept_bound(s, best, slack);
-                bound[static_cast<std::size_t>(s)] = std::max(bound[static_cast<std::size_t>(s)], range);
-                if (range > best - slack || (range == best && s > out.min_step))
-                    continue;
-            }
             double points[6];
             const double d = distance_at(s, points);
             known[s] = d;
@@ -678,7 +481,6 @@ void check_clearances(CheckReport &report)
         const CheckPart &part = input.parts[i];
         if (!part.stretches) {
             bodies[i].push_back(make_body(part));
-            find_slide(input, bodies[i].back());
             continue;
         }
         pieces.push_back(split_stretching(input, part));
@@ -697,7 +499,7 @@ void check_clearances(CheckReport &report)
             for (Body &a : bodies[i])
                 for (Body &b : bodies[j]) {
                     PairClearance piece;
-                    PairRun run{input, a, b, piece, 1e-9 * input.size, nullptr, nullptr, {}};
+                    PairRun run{input, a, b, piece, 1e-9 * input.size};
                     run.run();
                     if (pair.distance.empty())
                         pair = std::move(piece);
