@@ -65,10 +65,14 @@ std::vector<fcl::Vector3d> vectors(const std::vector<double> &xyz)
     return out;
 }
 
-Body make_body(const CheckPart &part)
+// The part's bounding-volume hierarchy, built when first needed: a large
+// part that stays still is often only queried through the few of its
+// triangles near a moving one.
+Model *model_of(Body &body)
 {
-    Body body;
-    body.part = &part;
+    if (body.model)
+        return body.model.get();
+    const CheckPart &part = *body.part;
     std::vector<fcl::Triangle> triangles(part.triangles.size() / 3);
     for (std::size_t t = 0; t < triangles.size(); ++t)
         triangles[t] = fcl::Triangle(static_cast<std::size_t>(part.triangles[3 * t]),
@@ -78,6 +82,13 @@ Body make_body(const CheckPart &part)
     body.model->beginModel(static_cast<int>(triangles.size()), static_cast<int>(part.points.size() / 3));
     body.model->addSubModel(vectors(part.points), triangles);
     body.model->endModel();
+    return body.model.get();
+}
+
+Body make_body(const CheckPart &part)
+{
+    Body body;
+    body.part = &part;
     for (int k = 0; k < 3; ++k) {
         body.lo[k] = HUGE_VAL;
         body.hi[k] = -HUGE_VAL;
@@ -101,9 +112,10 @@ void show_step(const CheckCase &input, Body &body, int step)
     for (std::size_t k = 0; k < body.used.size(); ++k)
         std::copy(cached(body, step, k), cached(body, step, k) + 3, &xyz[3 * body.used[k]]);
     (void)input;
-    body.model->beginUpdateModel();
-    body.model->updateSubModel(vectors(xyz));
-    body.model->endUpdateModel(true, true);
+    Model *model = model_of(body);
+    model->beginUpdateModel();
+    model->updateSubModel(vectors(xyz));
+    model->endUpdateModel(true, true);
     body.shown_step = step;
 }
 
@@ -166,42 +178,50 @@ bool at_rest(const Body &b, int step)
            std::equal(p.translation, p.translation + 3, identity.translation);
 }
 
+// The part's bounding box placed at the step.
+void placed_box(const Body &body, int step, double *lo, double *hi)
+{
+    if (body.part->stretches) {
+        for (int i = 0; i < 3; ++i) {
+            lo[i] = HUGE_VAL;
+            hi[i] = -HUGE_VAL;
+        }
+        for (std::size_t k = 0; k < body.used.size(); ++k)
+            for (int i = 0; i < 3; ++i) {
+                lo[i] = std::min(lo[i], cached(body, step, k)[i]);
+                hi[i] = std::max(hi[i], cached(body, step, k)[i]);
+            }
+        return;
+    }
+    const Placement &p = placement(body, step);
+    for (int i = 0; i < 3; ++i) {
+        double centre = p.translation[i], half = 0;
+        for (int k = 0; k < 3; ++k) {
+            centre += p.rotation[3 * i + k] * 0.5 * (body.lo[k] + body.hi[k]);
+            half += std::fabs(p.rotation[3 * i + k]) * 0.5 * (body.hi[k] - body.lo[k]);
+        }
+        lo[i] = centre - half;
+        hi[i] = centre + half;
+    }
+}
+
+double box_gap(const double *lo0, const double *hi0, const double *lo1, const double *hi1)
+{
+    double gap = 0;
+    for (int i = 0; i < 3; ++i) {
+        const double g = std::max({lo0[i] - hi1[i], lo1[i] - hi0[i], 0.0});
+        gap += g * g;
+    }
+    return std::sqrt(gap);
+}
+
 // The distance of the two parts' bounding boxes placed at the step.
 double box_distance(const Body &a, const Body &b, int step)
 {
     double lo[2][3], hi[2][3];
-    const Body *bodies[2] = {&a, &b};
-    for (int n = 0; n < 2; ++n) {
-        const Body &body = *bodies[n];
-        if (body.part->stretches) {
-            for (int i = 0; i < 3; ++i) {
-                lo[n][i] = HUGE_VAL;
-                hi[n][i] = -HUGE_VAL;
-            }
-            for (std::size_t k = 0; k < body.used.size(); ++k)
-                for (int i = 0; i < 3; ++i) {
-                    lo[n][i] = std::min(lo[n][i], cached(body, step, k)[i]);
-                    hi[n][i] = std::max(hi[n][i], cached(body, step, k)[i]);
-                }
-            continue;
-        }
-        const Placement &p = placement(body, step);
-        for (int i = 0; i < 3; ++i) {
-            double centre = p.translation[i], half = 0;
-            for (int k = 0; k < 3; ++k) {
-                centre += p.rotation[3 * i + k] * 0.5 * (body.lo[k] + body.hi[k]);
-                half += std::fabs(p.rotation[3 * i + k]) * 0.5 * (body.hi[k] - body.lo[k]);
-            }
-            lo[n][i] = centre - half;
-            hi[n][i] = centre + half;
-        }
-    }
-    double gap = 0;
-    for (int i = 0; i < 3; ++i) {
-        const double g = std::max({lo[0][i] - hi[1][i], lo[1][i] - hi[0][i], 0.0});
-        gap += g * g;
-    }
-    return std::sqrt(gap);
+    placed_box(a, step, lo[0], hi[0]);
+    placed_box(b, step, lo[1], hi[1]);
+    return box_gap(lo[0], hi[0], lo[1], hi[1]);
 }
 
 // The runs of steps marked, as first and last step.
@@ -229,7 +249,7 @@ struct PairRun {
     {
         fcl::DistanceRequestd request(points != nullptr);
         fcl::DistanceResultd result;
-        fcl::distance(a.model.get(), ta, b.model.get(), tb, request, result);
+        fcl::distance(model_of(a), ta, model_of(b), tb, request, result);
         if (points)
             for (int k = 0; k < 3; ++k) {
                 points[k] = result.nearest_points[0][k];
@@ -251,7 +271,7 @@ struct PairRun {
         ++out.collision_queries;
         fcl::CollisionRequestd request;
         fcl::CollisionResultd result;
-        return fcl::collide(a.model.get(), transform(placement(a, step)), b.model.get(),
+        return fcl::collide(model_of(a), transform(placement(a, step)), model_of(b),
                             transform(placement(b, step)), request, result) > 0;
     }
     // Whether the straight blend from step f to step g brings the parts
@@ -289,7 +309,7 @@ struct PairRun {
         ++out.collision_queries;
         fcl::CollisionRequestd request;
         fcl::CollisionResultd result;
-        out.seated = fcl::collide(a.model.get(), fcl::Transform3d::Identity(), b.model.get(),
+        out.seated = fcl::collide(model_of(a), fcl::Transform3d::Identity(), model_of(b),
                                   fcl::Transform3d::Identity(), request, result) > 0;
         const bool stretching = a.part->stretches || b.part->stretches;
 
@@ -375,6 +395,107 @@ struct PairRun {
         out.contact = step_ranges(contact);
     }
 };
+
+bool still_throughout(const CheckCase &input, const Body &b)
+{
+    for (int s = 0; s < input.steps; ++s)
+        if (b.part->stretches || !at_rest(b, s))
+            return false;
+    return true;
+}
+
+// Placed without a turn at every step: a straight blend between two steps
+// then stays inside the box that holds the part at every step.
+bool never_turns(const Body &b)
+{
+    const Placement identity;
+    for (const Placement &p : b.part->placements)
+        if (b.part->stretches || !std::equal(p.rotation, p.rotation + 9, identity.rotation))
+            return false;
+    return true;
+}
+
+// The triangles of a still part whose boxes come near the box that holds a
+// moving part at every step; every other triangle lies farther than
+// `left_out` from the moving part at any step and between steps.
+struct NearPart {
+    CheckPart part;
+    double left_out = HUGE_VAL;
+};
+
+NearPart near_triangles(const CheckCase &input, const Body &still, const Body &mover, double margin)
+{
+    double reach_lo[3], reach_hi[3], lo[3], hi[3];
+    placed_box(mover, 0, reach_lo, reach_hi);
+    for (int s = 1; s < input.steps; ++s) {
+        placed_box(mover, s, lo, hi);
+        for (int k = 0; k < 3; ++k) {
+            reach_lo[k] = std::min(reach_lo[k], lo[k]);
+            reach_hi[k] = std::max(reach_hi[k], hi[k]);
+        }
+    }
+    const CheckPart &part = *still.part;
+    std::vector<double> gaps(part.triangles.size() / 3);
+    for (std::size_t t = 0; t < gaps.size(); ++t) {
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = HUGE_VAL;
+            hi[k] = -HUGE_VAL;
+        }
+        for (std::size_t c = 3 * t; c < 3 * t + 3; ++c)
+            for (std::size_t k = 0; k < 3; ++k) {
+                const double x = part.points[3 * static_cast<std::size_t>(part.triangles[c]) + k];
+                lo[k] = std::min(lo[k], x);
+                hi[k] = std::max(hi[k], x);
+            }
+        gaps[t] = box_gap(lo, hi, reach_lo, reach_hi);
+    }
+    NearPart near{part, HUGE_VAL};
+    near.part.triangles.clear();
+    if (gaps.empty())
+        return near;
+    margin += *std::min_element(gaps.begin(), gaps.end());
+    for (std::size_t t = 0; t < gaps.size(); ++t)
+        if (gaps[t] <= margin)
+            near.part.triangles.insert(near.part.triangles.end(), part.triangles.begin() + static_cast<long>(3 * t),
+                                       part.triangles.begin() + static_cast<long>(3 * t + 3));
+        else
+            near.left_out = std::min(near.left_out, gaps[t]);
+    return near;
+}
+
+// The clearance of two bodies. Against a still part much larger than the
+// reach of a part that slides, the near triangles are tried first, in a
+// band that widens when it proves too narrow.
+PairClearance clearance_of(const CheckCase &input, Body &a, Body &b)
+{
+    const double tolerance = 1e-9 * input.size;
+    const int n = still_throughout(input, a) && never_turns(b) ? 0 : still_throughout(input, b) && never_turns(a) ? 1 : 2;
+    for (double band = 0.01 * input.size; n < 2 && band < input.size; band *= 4) {
+        Body &still = n ? b : a, &mover = n ? a : b;
+        const NearPart near = near_triangles(input, still, mover, band);
+        if (2 * near.part.triangles.size() > still.part->triangles.size())
+            break;
+        Body few = make_body(near.part);
+        PairClearance out;
+        PairRun run{input, n ? a : few, n ? few : b, out, tolerance};
+        run.run();
+        // The near triangles' least distance stands when below `left_out`;
+        // at a step where they are farther, the part is at least `left_out`
+        // away, a lower bound.
+        if (out.min_step >= 0 && !(out.min_distance < near.left_out))
+            continue;
+        for (std::size_t s = 0; s < out.distance.size(); ++s)
+            if (!(out.distance[s] < near.left_out)) {
+                out.distance[s] = near.left_out;
+                out.exact[s] = 0;
+            }
+        return out;
+    }
+    PairClearance out;
+    PairRun run{input, a, b, out, tolerance};
+    run.run();
+    return out;
+}
 
 bool paired(const CheckPart &x, const CheckPart &y)
 {
@@ -498,9 +619,7 @@ void check_clearances(CheckReport &report)
             PairClearance pair;
             for (Body &a : bodies[i])
                 for (Body &b : bodies[j]) {
-                    PairClearance piece;
-                    PairRun run{input, a, b, piece, 1e-9 * input.size};
-                    run.run();
+                    PairClearance piece = clearance_of(input, a, b);
                     if (pair.distance.empty())
                         pair = std::move(piece);
                     else
