@@ -33,6 +33,7 @@ struct Body {
     // every step (step by step), for its boxes and how far it moves.
     std::vector<std::size_t> used;
     std::vector<double> at_steps;
+    double smallest_piece = -1;  // see pieces_larger_than, once worked out
 };
 
 // Fills a stretching body's points at every step.
@@ -239,11 +240,105 @@ std::vector<std::array<int, 2>> step_ranges(const std::vector<bool> &marked)
     return ranges;
 }
 
+// The least distance between a still part and one that slides along a
+// direction, over a range of the slider's offsets: the distance from the
+// slider at rest to the still part's triangles swept back over the range
+// (both ends of every triangle and the sides its edges sweep). The sides
+// stand for the sweep's inside, which holds when no piece of the slider is
+// small enough to fit inside one swept triangle. Ranges come in levels,
+// each a sixteenth of the one above.
+struct Sweep {
+    const CheckPart &still;
+    Body &slider;
+    double direction[3] = {0, 0, 0};
+    std::vector<double> offset;  // the slider's offset along the direction, per step
+    double lowest = 0, length = 0;
+    std::vector<std::unique_ptr<Model>> models;
+    std::map<std::pair<int, long>, double> known;
+    int queries = 0;
+
+    static constexpr int levels = 2;
+
+    Sweep(const CheckPart &still_part, Body &sliding) : still(still_part), slider(sliding) {}
+
+    double level_length(int level) const { return length / std::pow(16.0, level); }
+
+    const Model &model(int level)
+    {
+        if (models.size() <= static_cast<std::size_t>(level))
+            models.resize(static_cast<std::size_t>(level) + 1);
+        std::unique_ptr<Model> &m = models[static_cast<std::size_t>(level)];
+        if (m)
+            return *m;
+        const std::size_t n = still.points.size() / 3;
+        const fcl::Vector3d back = -level_length(level) * fcl::Vector3d(direction[0], direction[1], direction[2]);
+        std::vector<fcl::Vector3d> points(2 * n);
+        for (std::size_t i = 0; i < n; ++i) {
+            points[i] = fcl::Vector3d(still.points[3 * i], still.points[3 * i + 1], still.points[3 * i + 2]);
+            points[n + i] = points[i] + back;
+        }
+        std::vector<fcl::Triangle> triangles;
+        std::vector<std::pair<std::size_t, std::size_t>> edges;
+        for (std::size_t t = 0; t < still.triangles.size(); t += 3) {
+            const std::size_t c[3] = {static_cast<std::size_t>(still.triangles[t]),
+                                      static_cast<std::size_t>(still.triangles[t + 1]),
+                                      static_cast<std::size_t>(still.triangles[t + 2])};
+            triangles.emplace_back(c[0], c[1], c[2]);
+            triangles.emplace_back(n + c[0], n + c[1], n + c[2]);
+            for (int e = 0; e < 3; ++e)
+                edges.emplace_back(std::min(c[e], c[(e + 1) % 3]), std::max(c[e], c[(e + 1) % 3]));
+        }
+        std::sort(edges.begin(), edges.end());
+        edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+        for (const auto &e : edges) {
+            triangles.emplace_back(e.first, e.second, n + e.second);
+            triangles.emplace_back(e.first, n + e.second, n + e.first);
+        }
+        m = std::make_unique<Model>();
+        m->beginModel(static_cast<int>(triangles.size()), static_cast<int>(points.size()));
+        m->addSubModel(points, triangles);
+        m->endModel();
+        return *m;
+    }
+
+    // A lower bound of the distance at the step: the least distance over
+    // the range holding its offset, at finer levels while that can still
+    // beat `best` by `slack` or more.
+    double bound(int step, double best, double slack)
+    {
+        double lower = 0;
+        const double at = offset[static_cast<std::size_t>(step)];
+        for (int level = 0; level < levels && lower <= best - slack; ++level) {
+            const double h = level_length(level);
+            long w = static_cast<long>(std::floor((at - lowest) / h));
+            if (lowest + static_cast<double>(w) * h > at)
+                --w;
+            else if (lowest + static_cast<double>(w + 1) * h < at)
+                ++w;
+            auto range = known.find({level, w});
+            if (range == known.end()) {
+                fcl::Transform3d tf = fcl::Transform3d::Identity();
+                // The slider at offset t sees the still part moved by -t.
+                tf.translation() = -(lowest + static_cast<double>(w) * h) *
+                                   fcl::Vector3d(direction[0], direction[1], direction[2]);
+                fcl::DistanceRequestd request(false);
+                fcl::DistanceResultd result;
+                fcl::distance(&model(level), tf, model_of(slider), fcl::Transform3d::Identity(), request, result);
+                ++queries;
+                range = known.emplace(std::make_pair(level, w), std::max(result.min_distance, 0.0)).first;
+            }
+            lower = std::max(lower, range->second);
+        }
+        return lower;
+    }
+};
+
 struct PairRun {
     const CheckCase &input;
     Body &a, &b;
     PairClearance &out;
     double tolerance;
+    Sweep *sweep;
 
     double distance(const fcl::Transform3d &ta, const fcl::Transform3d &tb, double *points)
     {
@@ -345,6 +440,16 @@ struct PairRun {
             const double lower = tightened(s);
             if (lower > best || (lower == best && s > out.min_step))
                 continue;
+            // A range whose least distance could beat the best so far only by
+            // less than a tenth of the distances' accuracy is not searched:
+            // a part sliding parallel to a wall then costs a few sweeps.
+            if (sweep && out.exact_queries >= 4) {
+                const double slack = 1e-7 * input.size;
+                const double range = sweep->bound(s, best, slack);
+                bound[static_cast<std::size_t>(s)] = std::max(bound[static_cast<std::size_t>(s)], range);
+                if (range > best - slack || (range == best && s > out.min_step))
+                    continue;
+            }
             double points[6];
             const double d = distance_at(s, points);
             known[s] = d;
@@ -463,6 +568,88 @@ NearPart near_triangles(const CheckCase &input, const Body &still, const Body &m
     return near;
 }
 
+double longest_edge(const CheckPart &part)
+{
+    double longest = 0;
+    const double *xyz = part.points.data();
+    for (std::size_t t = 0; t < part.triangles.size(); t += 3)
+        for (std::size_t e = 0; e < 3; ++e) {
+            const std::size_t i = 3 * static_cast<std::size_t>(part.triangles[t + e]);
+            const std::size_t j = 3 * static_cast<std::size_t>(part.triangles[t + (e + 1) % 3]);
+            longest = std::max(longest, std::hypot(xyz[i] - xyz[j], xyz[i + 1] - xyz[j + 1], xyz[i + 2] - xyz[j + 2]));
+        }
+    return longest;
+}
+
+// Whether every connected piece of the part (triangles joined by shared
+// points) has a box whose longest side exceeds the length: a piece that
+// long fits inside no convex set of that diameter.
+bool pieces_larger_than(Body &body, double length)
+{
+    if (body.smallest_piece < 0) {
+        const CheckPart &part = *body.part;
+        std::vector<std::size_t> root(part.points.size() / 3);
+        std::iota(root.begin(), root.end(), std::size_t{0});
+        auto find = [&](std::size_t i) {
+            while (root[i] != i)
+                i = root[i] = root[root[i]];
+            return i;
+        };
+        for (std::size_t t = 0; t < part.triangles.size(); t += 3)
+            for (std::size_t e = 1; e < 3; ++e)
+                root[find(static_cast<std::size_t>(part.triangles[t]))] =
+                    find(static_cast<std::size_t>(part.triangles[t + e]));
+        std::map<std::size_t, std::array<double, 6>> boxes;
+        for (int corner : part.triangles) {
+            const std::size_t i = static_cast<std::size_t>(corner);
+            auto box = boxes.emplace(find(i), std::array<double, 6>{HUGE_VAL, HUGE_VAL, HUGE_VAL, -HUGE_VAL,
+                                                                    -HUGE_VAL, -HUGE_VAL}).first;
+            for (std::size_t k = 0; k < 3; ++k) {
+                box->second[k] = std::min(box->second[k], part.points[3 * i + k]);
+                box->second[3 + k] = std::max(box->second[3 + k], part.points[3 * i + k]);
+            }
+        }
+        body.smallest_piece = HUGE_VAL;
+        for (const auto &box : boxes)
+            body.smallest_piece = std::min(body.smallest_piece, std::max({box.second[3] - box.second[0],
+                                           box.second[4] - box.second[1], box.second[5] - box.second[2]}));
+    }
+    return body.smallest_piece > length;
+}
+
+// The sweep of a still part's triangles against a part whose placements
+// only slide it along one direction; none when it does not slide so, or when
+// one of its pieces could fit inside a swept triangle.
+std::unique_ptr<Sweep> sweep_for(const CheckCase &input, const CheckPart &still, Body &slider)
+{
+    auto sweep = std::make_unique<Sweep>(still, slider);
+    double farthest = 0;
+    for (const Placement &p : slider.part->placements) {
+        const double length = std::hypot(p.translation[0], p.translation[1], p.translation[2]);
+        if (length > farthest) {
+            farthest = length;
+            for (int k = 0; k < 3; ++k)
+                sweep->direction[k] = p.translation[k] / length;
+        }
+    }
+    if (!(farthest > 0) || std::isinf(farthest))
+        return nullptr;
+    for (const Placement &p : slider.part->placements) {
+        const double *t = p.translation, *u = sweep->direction;
+        const double along = t[0] * u[0] + t[1] * u[1] + t[2] * u[2];
+        for (int k = 0; k < 3; ++k)
+            if (std::fabs(t[k] - along * u[k]) > 1e-12 * input.size)
+                return nullptr;
+        sweep->offset.push_back(along);
+    }
+    const auto range = std::minmax_element(sweep->offset.begin(), sweep->offset.end());
+    sweep->lowest = *range.first;
+    sweep->length = (*range.second - *range.first) / 16;
+    if (!(sweep->length > 0) || !(pieces_larger_than(slider, longest_edge(still) + sweep->length)))
+        return nullptr;
+    return sweep;
+}
+
 // The clearance of two bodies. Against a still part much larger than the
 // reach of a part that slides, the near triangles are tried first, in a
 // band that widens when it proves too narrow.
@@ -477,8 +664,11 @@ PairClearance clearance_of(const CheckCase &input, Body &a, Body &b)
             break;
         Body few = make_body(near.part);
         PairClearance out;
-        PairRun run{input, n ? a : few, n ? few : b, out, tolerance};
+        std::unique_ptr<Sweep> sweep = sweep_for(input, near.part, mover);
+        PairRun run{input, n ? a : few, n ? few : b, out, tolerance, sweep.get()};
         run.run();
+        if (sweep)
+            out.sweep_queries += sweep->queries;
         // The near triangles' least distance stands when below `left_out`;
         // at a step where they are farther, the part is at least `left_out`
         // away, a lower bound.
@@ -492,7 +682,7 @@ PairClearance clearance_of(const CheckCase &input, Body &a, Body &b)
         return out;
     }
     PairClearance out;
-    PairRun run{input, a, b, out, tolerance};
+    PairRun run{input, a, b, out, tolerance, nullptr};
     run.run();
     return out;
 }
