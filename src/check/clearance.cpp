@@ -74,14 +74,25 @@ Model *model_of(Body &body)
     if (body.model)
         return body.model.get();
     const CheckPart &part = *body.part;
+    // A stretching part holds only the points its triangles use, which
+    // each step replaces.
+    std::vector<double> xyz;
+    std::vector<std::size_t> index(part.points.size() / 3);
+    std::iota(index.begin(), index.end(), std::size_t{0});
+    if (part.stretches)
+        for (std::size_t k = 0; k < body.used.size(); ++k) {
+            index[body.used[k]] = k;
+            xyz.insert(xyz.end(), &part.points[3 * body.used[k]], &part.points[3 * body.used[k]] + 3);
+        }
+    const std::vector<double> &points = part.stretches ? xyz : part.points;
     std::vector<fcl::Triangle> triangles(part.triangles.size() / 3);
     for (std::size_t t = 0; t < triangles.size(); ++t)
-        triangles[t] = fcl::Triangle(static_cast<std::size_t>(part.triangles[3 * t]),
-                                     static_cast<std::size_t>(part.triangles[3 * t + 1]),
-                                     static_cast<std::size_t>(part.triangles[3 * t + 2]));
+        triangles[t] = fcl::Triangle(index[static_cast<std::size_t>(part.triangles[3 * t])],
+                                     index[static_cast<std::size_t>(part.triangles[3 * t + 1])],
+                                     index[static_cast<std::size_t>(part.triangles[3 * t + 2])]);
     body.model = std::make_shared<Model>();
-    body.model->beginModel(static_cast<int>(triangles.size()), static_cast<int>(part.points.size() / 3));
-    body.model->addSubModel(vectors(part.points), triangles);
+    body.model->beginModel(static_cast<int>(triangles.size()), static_cast<int>(points.size() / 3));
+    body.model->addSubModel(vectors(points), triangles);
     body.model->endModel();
     return body.model.get();
 }
@@ -109,13 +120,13 @@ void show_step(const CheckCase &input, Body &body, int step)
 {
     if (!body.part->stretches || body.shown_step == step)
         return;
-    std::vector<double> xyz = body.part->points;
-    for (std::size_t k = 0; k < body.used.size(); ++k)
-        std::copy(cached(body, step, k), cached(body, step, k) + 3, &xyz[3 * body.used[k]]);
     (void)input;
     Model *model = model_of(body);
+    std::vector<fcl::Vector3d> xyz(body.used.size());
+    for (std::size_t k = 0; k < body.used.size(); ++k)
+        xyz[k] = fcl::Vector3d(cached(body, step, k)[0], cached(body, step, k)[1], cached(body, step, k)[2]);
     model->beginUpdateModel();
-    model->updateSubModel(vectors(xyz));
+    model->updateSubModel(xyz);
     model->endUpdateModel(true, true);
     body.shown_step = step;
 }
