@@ -92,18 +92,24 @@ def disc(surface, region, centre, radius, around, rings, keep=None):
             emit(inner + j, outer + k, inner + k)
 
 
-def tube(surface, region, centre, radius, z0, z1, around, rows, a0=0.0, a1=360.0):
-    """A cylinder wall about the vertical axis through centre (x, y) from z0 to z1;
-    a full circle unless the angles a0..a1 (degrees) give an arc. Returns nothing."""
+def tube(surface, region, centre, radius, heights, around, a0=0.0, a1=360.0):
+    """A cylinder wall about the vertical axis through centre (x, y), with one ring of
+    vertices at each of the given heights (ascending z); a full circle unless the angles
+    a0..a1 (degrees) give an arc. Returns nothing."""
     full = (a1 - a0) >= 360.0
     columns = around if full else around + 1
     step = (a1 - a0) / around
 
     def position(i, j):
         a = math.radians(a0 + step * j)
-        return (centre[0] + radius * math.cos(a), centre[1] + radius * math.sin(a), z0 + (z1 - z0) * i / (rows - 1))
+        return (centre[0] + radius * math.cos(a), centre[1] + radius * math.sin(a), heights[i])
 
-    grid(surface, region, rows, columns, position, full)
+    grid(surface, region, len(heights), columns, position, full)
+
+
+def evenly(z0, z1, rows):
+    """rows heights from z0 to z1, both included, equally spaced."""
+    return [z0 + (z1 - z0) * i / (rows - 1) for i in range(rows)]
 
 
 def write_text(folder, name, text):
@@ -145,6 +151,11 @@ def engine_case(folder, around):
     radius = p["bore"] / 2.0
     head_z = p["stroke"] + p["clearance"]
     rows = max(4, around // 3)
+    # The liner: its bottom ring at z = 0, the others in the clearance above the piston's
+    # top dead centre (z = stroke). With "Moving Liner" on only the bottom ring follows the
+    # piston, so the one band below the stroke stretches and shrinks and no ring is passed.
+    top_rings = max(2, rows // 4)
+    liner = [0.0] + [p["stroke"] + p["clearance"] * k / top_rings for k in range(1, top_rings + 1)]
     rings = max(2, around // 4)
     d = p["valve_offset"]
     valves = [("intake_valve_1", (-d, d)), ("intake_valve_2", (d, d)),
@@ -154,8 +165,8 @@ def engine_case(folder, around):
 
     s = Surface()
     disc(s, 1, (0.0, 0.0, 0.0), radius, around, rings)                                  # piston
-    tube(s, 2, (0.0, 0.0), radius, 0.0, head_z, around // 2, rows, 0.0, 180.0)          # liner, intake side
-    tube(s, 3, (0.0, 0.0), radius, 0.0, head_z, around // 2, rows, 180.0, 360.0)        # liner, exhaust side
+    tube(s, 2, (0.0, 0.0), radius, liner, around // 2, 0.0, 180.0)                      # liner, intake side
+    tube(s, 3, (0.0, 0.0), radius, liner, around // 2, 180.0, 360.0)                    # liner, exhaust side
 
     def outside_valves(x, y):
         return all(math.hypot(x - vx, y - vy) > vr for _, (vx, vy) in valves)
@@ -164,7 +175,8 @@ def engine_case(folder, around):
     for k, (_, (vx, vy)) in enumerate(valves):
         disc(s, 5 + k, (vx, vy, head_z), vr, valve_around, max(2, rings // 2))
     for k, (_, (vx, vy)) in enumerate(valves):                                          # ports
-        tube(s, 9 if k < 2 else 10, (vx, vy), vr, head_z, head_z + p["port_length"], valve_around, max(3, rows // 2))
+        tube(s, 9 if k < 2 else 10, (vx, vy), vr, evenly(head_z, head_z + p["port_length"], max(3, rows // 2)),
+             valve_around)
 
     os.makedirs(folder, exist_ok=True)
     s.write(os.path.join(folder, "engine_surface.dat"))

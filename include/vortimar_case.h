@@ -135,7 +135,8 @@ VC_API const char *vc_error_message(const vc_case *handle);
 /* The case folder, ending with the platform's path separator. */
 VC_API int vc_folder(vc_case *handle, const char **folder);
 /* One of the case files (VC_FILE_*): its path ("" when the case names no
- * surface file) and whether it could be opened (1) or not (0). */
+ * surface file) and whether the reader read it (1) or not (0): an engine.in
+ * whose keys were not found counts as not read, though the file exists. */
 VC_API int vc_case_file(vc_case *handle, int which, const char **path, int *found);
 /* The reader's messages collected so far (one line each, no line end). */
 VC_API int vc_message_count(vc_case *handle, int *count);
@@ -150,6 +151,8 @@ typedef struct vc_finding_info {
     int line;               /* 1-based; 0 for a finding about the whole file */
     const char *message;    /* what the reader did, quoting the line */
     const char *suggestion; /* what was most likely meant, and how to write it */
+    int count;              /* how often it occurred: 1, or more for one about a whole
+                             * file that recurs (e.g. a profile that two regions use) */
 } vc_finding_info;
 
 /* The findings of the load and of the build at step 0, in the order found. */

@@ -1,4 +1,5 @@
-"""ParaView reader plugin for Vortimar cases: File > Open on a case's inputs.in.
+"""ParaView reader plugin for Vortimar cases: File > Open on a case's inputs.in (in a script
+the FileName may also be the case folder).
 
 Load it with Tools > Manage Plugins, `paraview --plugins=.../vortimar_reader.py`, or, in a
 script, LoadPlugin(). Where ParaView's Python plugin support fails to import on Python 3.11
@@ -8,8 +9,12 @@ The output is a multiblock data set with one block per part, named after the par
 step at or before the time ParaView asks for. Properties: "Moving Liner" (the liner's bottom
 ring follows the piston), "Apply Motion" (moved or as-read coordinates) and "Parts" (which
 parts to read). In a parallel run every rank opens the case and fills its share of the parts.
+The time values are the case's times in seconds; where those are not finite or not
+increasing, its crank angles or else the step numbers, as the export's .pvd has them, and
+the output window says so once.
 """
 import os
+import runpy
 import sys
 
 from paraview.util.vtkAlgorithm import VTKPythonAlgorithmBase, smdomain, smhint, smproperty, smproxy
@@ -18,9 +23,15 @@ from vtkmodules.vtkCommonDataModel import vtkDataObject, vtkMultiBlockDataSet
 from vtkmodules.vtkCommonExecutionModel import vtkAlgorithm, vtkStreamingDemandDrivenPipeline
 
 # In a source tree the package is in python/ next to this folder, and the case library in
-# build/ (unless VORTIMAR_LIBRARY names it).
-_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# build/ (unless VORTIMAR_LIBRARY names it). An installed copy has _installed.py beside it,
+# written at installation, with the installed package's folder relative to its own; the
+# installed package finds the installed library itself.
+_HERE = os.path.dirname(os.path.abspath(__file__))
+_ROOT = os.path.dirname(_HERE)
 _PYTHON_FOLDER = os.path.join(_ROOT, "python")
+if not os.path.isdir(os.path.join(_PYTHON_FOLDER, "vortimar")) and os.path.isfile(os.path.join(_HERE, "_installed.py")):
+    _PYTHON_FOLDER = os.path.normpath(os.path.join(
+        _HERE, runpy.run_path(os.path.join(_HERE, "_installed.py"))["PYTHON_DIR_FROM_PLUGIN"]))
 if os.path.isdir(os.path.join(_PYTHON_FOLDER, "vortimar")) and _PYTHON_FOLDER not in sys.path:
     sys.path.insert(0, _PYTHON_FOLDER)
 for _library in ("libvortimar_case.so", "libvortimar_case.dll"):
@@ -47,6 +58,7 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         self._case = None
         self._opened = None         # (folder, moving liner) of the open case
         self._blocks = None         # PartBlocks of the open case
+        self._times = None          # the time value of each step given to ParaView (time_values)
         self._failed = None         # (folder, moving liner) whose opening failed, to say it once
         self._parts = vtkDataArraySelection()
         self._parts.AddObserver("ModifiedEvent", lambda *args: self.Modified())
@@ -81,8 +93,7 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
 
     @smproperty.doublevector(name="TimestepValues", information_only="1", si_class="vtkSITimeStepsProperty")
     def GetTimestepValues(self):
-        case = self._open()
-        return [float(t) for t in case.times] if case is not None else None
+        return [float(t) for t in self._times] if self._open() is not None else None
 
     # ---- the open case --------------------------------------------------------------
 
@@ -91,19 +102,22 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         Returns the open case, or None after saying in one line per message why not."""
         if not self._file_name:
             return None
-        folder = os.path.dirname(os.path.abspath(self._file_name))
+        from vortimar import NotACase, case_folder, open_case
+        from vortimar.notes import case_notes, message_counts, note_text
+        from vortimar.vtk_parts import PartBlocks, time_values
+        try:
+            folder = case_folder(self._file_name)
+        except NotACase as error:
+            key = (self._file_name, self._moving_liner)
+            if self._failed != key:
+                _say(str(error))
+            self._failed = key
+            self._close()
+            return None
         key = (folder, self._moving_liner)
         if self._case is not None and self._opened == key:
             return self._case
         self._close()
-        from vortimar import open_case
-        from vortimar.notes import case_notes, message_counts, note_text
-        from vortimar.vtk_parts import PartBlocks
-        if not os.path.isfile(self._file_name):
-            if self._failed != key:
-                _say("cannot open %s: no such file" % self._file_name)
-            self._failed = key
-            return None
         try:
             case = open_case(folder, moving_liner=self._moving_liner)
         except Exception as error:      # a damaged case must not take ParaView down
@@ -114,6 +128,9 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
             return None
         for line, count in case_notes(case):
             _say(note_text(line, count))
+        self._times, note = time_values(case.times, case.crank_angles)
+        if note:
+            _say("%s: %s" % (self._file_name, note))
         self._case, self._opened, self._failed = case, key, None
         self._blocks = PartBlocks(case, self._apply_motion)
         names = [part.name for part in case.parts]
@@ -128,7 +145,7 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
             close = getattr(self._case, "close", None)
             if close is not None:
                 close()
-        self._case, self._opened, self._blocks = None, None, None
+        self._case, self._opened, self._blocks, self._times = None, None, None, None
 
     # ---- pipeline -------------------------------------------------------------------
 
@@ -137,9 +154,8 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         out.Remove(vtkStreamingDemandDrivenPipeline.TIME_STEPS())
         out.Remove(vtkStreamingDemandDrivenPipeline.TIME_RANGE())
         out.Set(vtkAlgorithm.CAN_HANDLE_PIECE_REQUEST(), 1)
-        case = self._open()
-        if case is not None and len(case.times) > 0:
-            times = [float(t) for t in case.times]
+        if self._open() is not None and len(self._times) > 0:
+            times = [float(t) for t in self._times]
             for t in times:
                 out.Append(vtkStreamingDemandDrivenPipeline.TIME_STEPS(), t)
             out.Append(vtkStreamingDemandDrivenPipeline.TIME_RANGE(), times[0])
@@ -151,11 +167,11 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         out_info = outInfoVec.GetInformationObject(0)
         output = vtkMultiBlockDataSet.GetData(out_info)
         case = self._open()
-        if case is None or len(case.times) == 0:
+        if case is None or len(self._times) == 0:
             return 1
         step = 0
         if out_info.Has(vtkStreamingDemandDrivenPipeline.UPDATE_TIME_STEP()):
-            step = step_at_or_before(case.times, out_info.Get(vtkStreamingDemandDrivenPipeline.UPDATE_TIME_STEP()))
+            step = step_at_or_before(self._times, out_info.Get(vtkStreamingDemandDrivenPipeline.UPDATE_TIME_STEP()))
         piece = out_info.Get(vtkStreamingDemandDrivenPipeline.UPDATE_PIECE_NUMBER()) or 0
         pieces = out_info.Get(vtkStreamingDemandDrivenPipeline.UPDATE_NUMBER_OF_PIECES()) or 1
         parts = [part for part in case.parts if self._parts.ArrayIsEnabled(part.name)]
@@ -166,5 +182,5 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
             _say("%s, step %d: %s" % (self._file_name, step, error))
             return 1
         output.ShallowCopy(blocks)
-        output.GetInformation().Set(vtkDataObject.DATA_TIME_STEP(), float(case.times[step]))
+        output.GetInformation().Set(vtkDataObject.DATA_TIME_STEP(), float(self._times[step]))
         return 1

@@ -10,6 +10,9 @@ answers the same questions) and then loads vortimar_reader.py from its own folde
   mpiexec -n 2 pvbatch --symmetric my_script.py                  with, at the top of my_script.py:
       sys.path.insert(0, "path/to/paraview"); import vortimar_startup   (runs on every rank)
 
+In a script, `import vortimar_startup` may come before or after `from paraview.simple import *`:
+either way the script can call VortimarCaseReader(FileName=".../inputs.in").
+
 On a ParaView without the problem the plugin loads as any plugin does, and this script only
 saves a step.
 """
@@ -43,3 +46,9 @@ from paraview import simple as _simple  # noqa: E402  (after the name is restore
 # constructor VortimarCaseReader; run as a script, the script's namespace gets it too.
 _simple.LoadPlugin(os.path.join(_this_folder(), "vortimar_reader.py"))
 VortimarCaseReader = _simple.VortimarCaseReader
+
+# A script that ran `from paraview.simple import *` before importing this module took
+# paraview.simple's names before the reader's constructor existed: it gets the constructor too.
+_main = sys.modules.get("__main__")
+if _main is not None and not hasattr(_main, "VortimarCaseReader"):
+    _main.VortimarCaseReader = VortimarCaseReader

@@ -2,14 +2,32 @@
 # The main job, also on a bare Debian machine: installs the packages that are missing (as
 # root), builds the libraries and the host tool if needed, then for the bundled engine case
 # prints the summary, writes the export and the plot under out/, and says how to open them.
-#   scripts/run-example.sh                              the main job
-#   scripts/run-example.sh --transcript [options]       the host tool's transcript of the case
-#                                                       instead, e.g. --transcript --steps 0,90 --no-nodes
-#   CASE=path/to/case scripts/run-example.sh [...]      a case of one's own: its folder or its inputs.in
-# The bundled case examples/four_valve_engine is the default. Without GoogleTest the build
-# leaves out the tests.
-# Environment: CASE, BUILD_DIR (default build/), OUT (default out/), JOBS (default 2).
+# Options and environment: usage() below, or scripts/run-example.sh --help.
 set -euo pipefail
+
+usage() {
+    cat <<'EOF'
+Usage: scripts/run-example.sh [--transcript [TOOL OPTIONS]]
+       CASE=path/to/case scripts/run-example.sh [...]
+
+Builds the libraries and the host tool if needed (installing missing Debian packages when
+run as root), then for the case prints the summary, writes the export to OUT/NAME/ and the
+plot to OUT/NAME.png, and says how to open them in ParaView.
+
+  --transcript [OPTIONS]  print the host tool's transcript of the case instead; OPTIONS go
+                          to vortimar-inspect, e.g. --transcript --steps 0,90 --no-nodes
+  --help, -h              print this text and do nothing else
+
+Environment: CASE (the case folder or its inputs.in; default examples/four_valve_engine),
+BUILD_DIR (default build/), OUT (default out/), JOBS (parallel build jobs, default 2).
+EOF
+}
+case "${1:-}" in
+    --help|-h) usage; exit 0 ;;
+    ""|--transcript) ;;
+    *) echo "run-example: unknown option $1 (see --help)" >&2; exit 2 ;;
+esac
+
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${BUILD_DIR:-$ROOT/build}
 CASE=${CASE:-$ROOT/examples/four_valve_engine}

@@ -215,26 +215,28 @@ const char *help_text()
            "                     library next to the tool)\n"
            "\n"
            "exit status: 0 after a full run, 1 when the case or the library cannot be used,\n"
-           "2 on a wrong command line\n";
+           "2 on a wrong command line (a CASE that is not a case folder or its inputs.in among them)\n";
 }
 
 std::string locate_case(const std::string &given, CaseLocation &where)
 {
+    // The same words as the Python commands' refusal.
+    const char hint[] = "; give a case folder or its inputs.in";
     const std::string path = without_trailing_separators(given);
     bool folder = false;
     if (path.empty() || !path_exists(path, folder))
-        return given + ": no such file or folder";
+        return given + ": no such file or folder" + hint;
     if (folder) {
         bool inputs_folder = false;
         if (!path_exists(path + "/inputs.in", inputs_folder) || inputs_folder)
-            return given + ": a folder without an inputs.in file; give a case folder or its inputs.in";
+            return given + ": no inputs.in in this folder" + hint;
         where.folder = path;
         where.file = "inputs.in";
         return "";
     }
     where = split_case_path(path);
     if (where.file != "inputs.in")
-        return given + ": not an inputs.in file; give a case folder or its inputs.in";
+        return given + ": not an inputs.in file" + hint;
     return "";
 }
 

@@ -44,7 +44,7 @@ struct CaseLocation {
 
 // Finds the case that `given` names: a case folder (with or without a
 // trailing separator) or the path of its inputs.in. Fills `where` and returns
-// "", or returns one line naming the path and what is missing (exit 1).
+// "", or returns one line naming the path and what is missing (exit 2).
 std::string locate_case(const std::string &given, CaseLocation &where);
 
 // Splits `given` at its last separator without looking at the disk, so that

@@ -650,7 +650,7 @@ int main(int argc, char **argv)
         return show_version(o, argv[0]);
     CaseLocation main_case, preload;
     if (!locate_cases(o, main_case, preload))
-        return 1;
+        return 2;
     Library lib;
     Reader r{};
     if (!load_reader(lib, r, o.library))

@@ -1,17 +1,15 @@
 """Command line: python3 -m vortimar summary|export|plot|doctor CASE ...
 
-CASE is a case folder or its inputs.in. Exit status: 0 done, 1 the case could not be opened
-or the output not written, 2 wrong arguments.
+CASE is a case folder (with or without a trailing separator) or its inputs.in. Exit status:
+0 done, 1 the case could not be opened or the output not written, 2 wrong arguments (a
+CASE that is neither among them).
 """
 import argparse
 import os
 import sys
 
 import vortimar
-
-
-def _case_folder(path):
-    return os.path.dirname(os.path.abspath(path)) if os.path.isfile(path) else os.path.abspath(path)
+from vortimar.case import NotACase, case_folder
 
 
 def _fail(line, status=1):
@@ -24,9 +22,7 @@ def _open(path, moving_liner=False, quiet=False):
     one line per message what went wrong. Unless quiet, the reader's messages of a case that
     opened are repeated on standard error, each once."""
     from .notes import case_notes, message_counts, note_text
-    folder = _case_folder(path)
-    if not os.path.isdir(folder):
-        return None, _fail("%s: no such case folder" % path)
+    folder = case_folder(path)
     try:
         case = vortimar.open_case(folder, moving_liner=moving_liner)
     except vortimar.VortimarError as error:
@@ -50,9 +46,9 @@ def _summary(args):
 
 
 def _export(args):
-    from .export import ExportError, choose_steps, export_case, output_folder_check
+    from .export import ExportError, ExportFailed, choose_steps, export_case, output_folder_check
     try:
-        out = output_folder_check(_case_folder(args.case), args.out)
+        out = output_folder_check(case_folder(args.case), args.out)
     except ExportError as error:
         return _fail(str(error), 2)
     case, status = _open(args.case, args.moving_liner)
@@ -64,6 +60,8 @@ def _export(args):
             export_case(case, out, steps, moved=not args.as_read)
         except ExportError as error:
             return _fail(str(error), 2)
+        except ExportFailed as error:
+            return _fail(str(error))
         except OSError as error:
             return _fail("%s: %s" % (error.filename or out, error.strerror or error))
     return 0
@@ -73,7 +71,7 @@ def _plot(args):
     from .plot import plot_case
     if not args.out_png.lower().endswith(".png"):
         return _fail("%s: the plot is written as PNG; give a name ending in .png" % args.out_png, 2)
-    folder = _case_folder(args.case)
+    folder = case_folder(args.case)
     target = os.path.realpath(args.out_png)
     if os.path.commonpath([os.path.realpath(folder), target]) == os.path.realpath(folder):
         return _fail("%s lies inside the case folder; choose a place outside the case" % args.out_png, 2)
@@ -121,8 +119,27 @@ def main(argv=None):
     args = parser.parse_args(argv)
     if getattr(args, "moving_liner", None) is None:
         args.moving_liner = False
+    try:
+        case_folder(args.case)
+        vortimar.library()
+    except NotACase as error:
+        return _fail(str(error), 2)
+    except vortimar.VortimarError as error:  # no usable library
+        return _fail(str(error))
     return args.run(args)
 
 
+def _main_quiet_on_closed_output():
+    """main(), ending quietly when whoever reads the output stops early (| head)."""
+    try:
+        status = main()
+        sys.stdout.flush()
+        return status
+    except BrokenPipeError:
+        # Python flushes standard output again on exit: point it at nothing first.
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
+        return 1
+
+
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(_main_quiet_on_closed_output())

@@ -20,10 +20,18 @@ elif sys.platform == "darwin":
 else:
     LIBRARY_FILE = "libvortimar_case.so"
 
+# The numbers of the C interface, by their names in vortimar_case.h (a test
+# compares this copy with the header).
 VC_OK = 0
 VC_NO_VALUES = 1
 VC_MOVING_LINER = 1
 VC_DEBUG_MESSAGES = 2
+VC_FILE_INPUTS, VC_FILE_ENGINE, VC_FILE_BOUNDARY, VC_FILE_SURFACE = 0, 1, 2, 3
+VC_KIND_SURFACE, VC_KIND_POINTS = 0, 1
+VC_ROLE_NONE, VC_ROLE_PISTON, VC_ROLE_INTAKE_VALVE, VC_ROLE_EXHAUST_VALVE, VC_ROLE_LINER = 0, 1, 2, 3, 4
+VC_MOTION_NONE, VC_MOTION_ROTATION, VC_MOTION_TRANSLATION = 0, 1, 2
+VC_MOTION_ROTATION_TRANSLATION, VC_MOTION_ARBITRARY = 3, 4
+VC_SOURCE_NONE, VC_SOURCE_CONSTANT, VC_SOURCE_VALUE_FILE, VC_SOURCE_SPATIAL_FILE = 0, 1, 2, 3
 
 
 class VortimarError(Exception):
@@ -59,6 +67,7 @@ class FindingInfo(ctypes.Structure):
         ("line", ctypes.c_int),
         ("message", ctypes.c_char_p),
         ("suggestion", ctypes.c_char_p),
+        ("count", ctypes.c_int),
     ]
 
 
@@ -134,6 +143,11 @@ def library():
         except OSError as error:
             tried.append("%s (%s)" % (path, error))
             continue
+        absent = [name for name in _SIGNATURES if not hasattr(lib, name)]
+        if absent:
+            what = "the host's reader library" if hasattr(lib, "USERD_get_reader_version") else "another library"
+            raise VortimarError("%s is %s, not %s (it has no %s); point VORTIMAR_LIBRARY at %s, or unset it to use "
+                                "the one beside the package" % (path, what, LIBRARY_FILE, absent[0], LIBRARY_FILE))
         for name, (result, arguments) in _SIGNATURES.items():
             function = getattr(lib, name)
             function.restype = result

@@ -1,20 +1,53 @@
 """An open case: a thin layer over the C interface of libvortimar_case."""
 
 import ctypes
+import os
 from collections import namedtuple
 
 import numpy as np
 
 from . import _library as L
-from .rigid_body import apply_rigid_body
+from .rigid_body import RigidBodyValues, apply_rigid_body
+from .shown import visible
 
-KINDS = {0: "surface", 1: "points"}
-ROLES = {0: "none", 1: "piston", 2: "intake valve", 3: "exhaust valve", 4: "liner"}
-MOTIONS = {0: "none", 1: "rotation", 2: "translation", 3: "rotation with translation", 4: "arbitrary"}
-SOURCES = {0: "none", 1: "constant", 2: "value file", 3: "spatial file"}
+KINDS = {L.VC_KIND_SURFACE: "surface", L.VC_KIND_POINTS: "points"}
+ROLES = {L.VC_ROLE_NONE: "none", L.VC_ROLE_PISTON: "piston", L.VC_ROLE_INTAKE_VALVE: "intake valve",
+         L.VC_ROLE_EXHAUST_VALVE: "exhaust valve", L.VC_ROLE_LINER: "liner"}
+MOTIONS = {L.VC_MOTION_NONE: "none", L.VC_MOTION_ROTATION: "rotation", L.VC_MOTION_TRANSLATION: "translation",
+           L.VC_MOTION_ROTATION_TRANSLATION: "rotation with translation", L.VC_MOTION_ARBITRARY: "arbitrary"}
+SOURCES = {L.VC_SOURCE_NONE: "none", L.VC_SOURCE_CONSTANT: "constant", L.VC_SOURCE_VALUE_FILE: "value file",
+           L.VC_SOURCE_SPATIAL_FILE: "spatial file"}
+CASE_FILES = {L.VC_FILE_INPUTS: "inputs.in", L.VC_FILE_ENGINE: "engine.in", L.VC_FILE_BOUNDARY: "boundary.in",
+              L.VC_FILE_SURFACE: "surface"}
 
-# One case file: its name, its full path, and whether it could be opened.
+# One case file: its name, its full path, and whether the reader read it.
 CaseFile = namedtuple("CaseFile", "name path found")
+
+
+class NotACase(L.VortimarError):
+    """A path that names neither a case folder nor its inputs.in."""
+
+
+def case_folder(path):
+    """The absolute case folder that path names: a folder holding inputs.in (with or
+    without a trailing separator) or the inputs.in itself. Raises NotACase, its text one
+    line naming the path and what is missing, for anything else. Every command and the
+    ParaView reader check a case path here."""
+    given = str(path)
+    bare = given
+    while len(bare) > 1 and bare[-1] in "/\\" and bare[-2] != ":":
+        bare = bare[:-1]
+    if os.path.isdir(bare):
+        if os.path.isfile(os.path.join(bare, "inputs.in")):
+            return os.path.abspath(bare)
+        missing = "no inputs.in in this folder"
+    elif os.path.isfile(bare):
+        if os.path.basename(bare) == "inputs.in":
+            return os.path.dirname(os.path.abspath(bare))
+        missing = "not an inputs.in file"
+    else:
+        missing = "no such file or folder"
+    raise NotACase("%s: %s; give a case folder or its inputs.in" % (given, missing), -4)
 
 Part = namedtuple("Part", "number name kind role motion sources triangle_count vertex_count")
 Part.__doc__ = """A part as the host numbers it (from 1).
@@ -40,9 +73,13 @@ def _pointer(array, c_type):
 
 
 class Case:
-    """An open case. Use open_case(); close it, or use it in a with block."""
+    """An open case. Use open_case(); close it, or use it in a with block.
+
+    Wherever a part is taken it may be given by number (from 1), by name or as
+    a Part; steps are numbered from 0."""
 
     def __init__(self, path, moving_liner=False, debug_messages=False):
+        path = case_folder(path)
         self._lib = L.library()
         self._handle = ctypes.c_void_p()
         flags = (L.VC_MOVING_LINER if moving_liner else 0) | (L.VC_DEBUG_MESSAGES if debug_messages else 0)
@@ -100,9 +137,11 @@ class Case:
     @property
     def files(self):
         """{"inputs.in", "engine.in", "boundary.in", "surface": CaseFile}; the
-        surface entry's name is the file name inputs.in gives ("" when none)."""
+        surface entry's name is the file name inputs.in gives ("" when none).
+        found: the reader read the file (an engine.in whose keys it could not
+        find was not read, though it is there)."""
         result = {}
-        for which, key in enumerate(("inputs.in", "engine.in", "boundary.in", "surface")):
+        for which, key in CASE_FILES.items():
             path = ctypes.c_char_p()
             found = ctypes.c_int()
             self._call("case_file", which, ctypes.byref(path), ctypes.byref(found))
@@ -131,7 +170,8 @@ class Case:
         likely meant, in the order found: a list of dicts with the keys
         "severity" ("error", "warning" or "note"), "code", "file" (the name
         within the case folder), "line" (1-based, None for the whole file),
-        "message" and "suggestion"."""
+        "message", "suggestion" and "count" (how often it occurred: 1, or more
+        for one about a whole file that recurs)."""
         result = []
         for i in range(self._int("finding_count")):
             info = L.FindingInfo()
@@ -143,6 +183,7 @@ class Case:
                 "line": info.line or None,
                 "message": L.text(info.message),
                 "suggestion": L.text(info.suggestion),
+                "count": info.count,
             })
         return result
 
@@ -188,13 +229,15 @@ class Case:
         return [name for name, constant in self._variable_list() if constant]
 
     def constants(self, step):
-        """{name: value} of the engine constants at the step; {} outside engine cases."""
+        """{name: value (numpy.float32)} of the engine constants at the step; {} outside
+        engine cases."""
+        step = self._step(step)
         result = {}
         value = ctypes.c_float()
         for v, (name, constant) in enumerate(self._variable_list(), start=1):
             if constant:
-                self._call("constant", v, int(step), ctypes.byref(value))
-                result[name] = value.value
+                self._call("constant", v, step, ctypes.byref(value))
+                result[name] = np.float32(value.value)
         return result
 
     @property
@@ -217,11 +260,28 @@ class Case:
         return list(self._parts)
 
     def _part(self, part):
-        number = part.number if isinstance(part, Part) else int(part)
+        """The Part that part names: a Part, a number from 1, or a name."""
         parts = self.parts
+        if isinstance(part, str):
+            for p in parts:
+                if p.name == part:
+                    return p
+            raise L.VortimarError("no part named %r: the case has %s" % (
+                part, ", ".join('"%s"' % visible(p.name) for p in parts) or "no parts"), -2)
+        number = part.number if isinstance(part, Part) else int(part)
         if not 1 <= number <= len(parts):
             raise L.VortimarError("part %d out of range: the case has parts 1 to %d" % (number, len(parts)), -2)
         return parts[number - 1]
+
+    def _step(self, step):
+        """step as an int, checked against the time line before it reaches the C
+        interface (where a large number would wrap around)."""
+        count = self.step_count
+        if int(step) != step:
+            raise L.VortimarError("step %s is not a whole number" % step, -2)
+        if not 0 <= int(step) < count:
+            raise L.VortimarError("step %s out of range: the case has steps 0 to %d" % (step, count - 1), -2)
+        return int(step)
 
     @property
     def rigid_body_exists(self):
@@ -229,13 +289,14 @@ class Case:
         return bool(self._int("rigid_body_exists"))
 
     def rigid_body(self, part, step):
-        """The 14 rigid-body values of the part at the step (float32), or None
-        where the host receives none."""
+        """The 14 rigid-body values of the part at the step (RigidBodyValues: a
+        float32 array that also names its entries, .translation, .euler_parameters,
+        .centre, ...), or None where the host receives none."""
         values = np.zeros(14, dtype=np.float32)
         number = self._part(part).number
-        if self._call("rigid_body", number, int(step), _pointer(values, ctypes.c_float)) == L.VC_NO_VALUES:
+        if self._call("rigid_body", number, self._step(step), _pointer(values, ctypes.c_float)) == L.VC_NO_VALUES:
             return None
-        return values
+        return values.view(RigidBodyValues)
 
     def _connectivity(self, p):
         """The part's triangles and node numbers, read once per case: they are
@@ -260,7 +321,7 @@ class Case:
         p = self._part(part)
         points = np.zeros((p.vertex_count, 3), dtype=np.float32)
         if p.vertex_count:
-            self._call("part_points", p.number, int(step), _pointer(points, ctypes.c_float), points.size)
+            self._call("part_points", p.number, self._step(step), _pointer(points, ctypes.c_float), points.size)
         if moved:
             motion = self.rigid_body(p.number, step)
             if motion is not None:
@@ -273,6 +334,7 @@ class Case:
         value per variable for all its points: its arrays are read-only views
         of that one value, costing no memory per point."""
         p = self._part(part)
+        step = self._step(step)
         values = {}
         if not p.vertex_count:
             return values
@@ -300,6 +362,7 @@ class Case:
 
 
 def open_case(path, moving_liner=False, debug_messages=False):
-    """Opens the case of a folder or of its inputs.in. VortimarError (with the
-    reader's messages) when it cannot be opened."""
+    """Opens the case of a folder or of its inputs.in. NotACase when path is
+    neither; VortimarError (with the reader's messages) when the case cannot be
+    opened."""
     return Case(path, moving_liner=moving_liner, debug_messages=debug_messages)

@@ -5,7 +5,8 @@ most likely meant, in plain words.
 
 The findings come from the reader itself (Case.findings()): each names the
 file and line, says what the reader did there and how to write it so that
-the reader does what was meant. Exit status: 1 when a finding is an error
+the reader does what was meant; one that recurs is shown once, with how
+often it occurred. Exit status: 1 when a finding is an error
 (data of the case lost or changed), else 0; 2 when the case cannot be opened.
 """
 
@@ -20,7 +21,8 @@ def format_finding(finding):
     """One finding for a person: a heading line, then the message and the
     suggestion, each wrapped and indented."""
     where = finding["file"] if finding["line"] is None else "%s:%d" % (finding["file"], finding["line"])
-    lines = ["%s: %s [%s]" % (where, finding["severity"], finding["code"])]
+    times = " (%d times)" % finding["count"] if finding["count"] > 1 else ""
+    lines = ["%s: %s [%s]%s" % (where, finding["severity"], finding["code"], times)]
     lines += textwrap.wrap(finding["message"], WIDTH, initial_indent="  ", subsequent_indent="  ")
     lines += textwrap.wrap(finding["suggestion"], WIDTH, initial_indent="  Suggestion: ", subsequent_indent="  ")
     return "\n".join(lines)

@@ -1,28 +1,31 @@
 """Export of a case to ParaView's own file formats, written with VTK's writers.
 
 For each chosen step a multiblock file NAME_SSSS.vtm with one .vtp per part (in the folder
-NAME_SSSS/ that VTK's writer makes next to it), one NAME.pvd listing the steps with their
-times, and NAME_constants.csv with the constants of each step. NAME is the case folder's
-name. Only these files are written; anything else in the output folder is left alone.
+NAME_SSSS/ that VTK's writer makes next to it), NAME_constants.csv with the times and
+constants of each step, and last one NAME.pvd listing the steps with their time values
+(see time_values). NAME is the case folder's name. Only
+these files are written; anything else in the output folder is left alone. When a write
+fails the export stops there, so no .pvd names a file that was not written.
 """
 import csv
 import os
+import re
 
-import numpy as np
 from xml.sax.saxutils import quoteattr
 
+from vtkmodules.vtkCommonCore import vtkLogger, vtkOutputWindow, vtkStringOutputWindow
 from vtkmodules.vtkIOXML import vtkXMLMultiBlockDataWriter
 
-from .vtk_parts import PartBlocks
-
-
-def number_text(value):
-    """The shortest decimal text that reads back as the same 32-bit float."""
-    return np.format_float_positional(np.float32(value), trim="-")
+from .shown import number_text
+from .vtk_parts import PartBlocks, time_values
 
 
 class ExportError(Exception):
     """A request the export refuses; the text is one line for the user."""
+
+
+class ExportFailed(Exception):
+    """The export could not be written; the text is one line for the user."""
 
 
 def output_folder_check(case_folder, out):
@@ -75,39 +78,90 @@ def _write_constants(path, case, steps):
     with open(path, "w", newline="") as out:
         table = csv.writer(out, lineterminator="\n")
         table.writerow(["step", "time", "crank_angle"] + names)
+        times, angles = case.times, case.crank_angles
         for step in steps:
             values = case.constants(step) if names else {}
-            angle = "" if case.crank_angles is None else number_text(case.crank_angles[step])
-            table.writerow([step, number_text(case.times[step]), angle]
+            angle = "" if angles is None else number_text(angles[step])
+            table.writerow([step, number_text(times[step]), angle]
                            + [number_text(values[name]) if name in values else "" for name in names])
+
+
+class _VtkMessages:
+    """While in a with block, VTK's error and warning texts are collected here instead of
+    being printed: text() gives what was said. The output window and the log level of
+    standard error are put back on leaving."""
+
+    def __enter__(self):
+        self._window = vtkStringOutputWindow()
+        self._previous = vtkOutputWindow.GetInstance()
+        self._previous.Register(None)       # keep it alive while it is not the instance
+        vtkOutputWindow.SetInstance(self._window)
+        self._level = vtkLogger.GetCurrentVerbosityCutoff()
+        vtkLogger.SetStderrVerbosity(vtkLogger.VERBOSITY_OFF)
+        return self
+
+    def __exit__(self, *exc):
+        vtkLogger.SetStderrVerbosity(self._level)
+        vtkOutputWindow.SetInstance(self._previous)
+        self._previous.UnRegister(None)
+
+    def text(self):
+        return self._window.GetOutput() or ""
+
+
+def vtk_failure(text):
+    """A short account of VTK's messages (each "ERROR: In FILE, line N" followed by "Class
+    (address): message"): the first message, and how many more there were."""
+    said = []
+    for block in re.split(r"(?:ERROR|Warning): In [^\n]*\n", text):
+        line = block.strip().split("\n", 1)[0]
+        line = re.sub(r"^\w+ \(0x[0-9a-fA-F]+\): ", "", line).strip()
+        if line and line not in said:
+            said.append(line)
+    if not said:
+        return "VTK's writer failed"
+    more = len(said) - 1
+    return said[0] + ("" if not more else " (and %d more message%s from VTK)" % (more, "s" * (more > 1)))
 
 
 def export_case(case, out, steps, moved=True, report=print):
     """Writes the export of the open case for the given steps into the folder out (made if
     missing; output_folder_check must have passed). report receives one line per group of
-    files written. Returns the list of paths written (the .pvd, the .vtm files, the CSV)."""
+    files written, once everything is written, and the line saying which time values the
+    .pvd holds when the case's own times are not usable (time_values). Raises ExportFailed at
+    the first write that fails, before the .pvd is written: a .pvd only names files that exist.
+    Returns the list of paths written (the .vtm files, the CSV, the .pvd)."""
     name = os.path.basename(os.path.normpath(case.folder)) or "case"
+    parts = list(case.parts)
+    if not parts or not steps:
+        raise ExportFailed("%s: nothing was exported" % ("the case has no parts" if not parts else "no step chosen"))
     os.makedirs(out, exist_ok=True)
     blocks = PartBlocks(case, apply_motion=moved)
-    parts = list(case.parts)
+    times, note = time_values(case.times, case.crank_angles)
     written, entries = [], []
-    width = max(4, len(str(len(case.times) - 1)))
+    width = max(4, len(str(len(times) - 1)))
     writer = vtkXMLMultiBlockDataWriter()
     for step in steps:
-        file_name = "%s_%0*d.vtm" % (name, width, step)
-        writer.SetFileName(os.path.join(out, file_name))
+        path = os.path.join(out, "%s_%0*d.vtm" % (name, width, step))
+        writer.SetFileName(path)
         writer.SetInputData(blocks.step_blocks(parts, step))
-        if writer.Write() != 1:
-            raise ExportError("could not write %s" % os.path.join(out, file_name))
-        entries.append((case.times[step], file_name))
-        written.append(os.path.join(out, file_name))
-    pvd = os.path.join(out, name + ".pvd")
-    _write_pvd(pvd, entries)
+        with _VtkMessages() as messages:
+            status = writer.Write()
+        # A warning alone is no failure; an error is, even where Write() reports success.
+        if status != 1 or "ERROR: In " in messages.text() or not os.path.isfile(path):
+            if os.path.isfile(path):
+                os.remove(path)         # a .vtm whose parts are missing
+            raise ExportFailed("could not write %s: %s" % (path, vtk_failure(messages.text())))
+        entries.append((times[step], os.path.basename(path)))
+        written.append(path)
     constants = os.path.join(out, name + "_constants.csv")
     _write_constants(constants, case, steps)
-    if written:
-        report("wrote %d multiblock files %s .. %s in %s (each with a folder of %d .vtp files, one per part)"
-               % (len(written), os.path.basename(written[0]), os.path.basename(written[-1]), out, len(parts)))
-    report("wrote %s (the run: open it in ParaView)" % pvd)
+    pvd = os.path.join(out, name + ".pvd")
+    _write_pvd(pvd, entries)
+    report("wrote %d multiblock files %s .. %s in %s (each with a folder of %d .vtp files, one per part)"
+           % (len(written), os.path.basename(written[0]), os.path.basename(written[-1]), out, len(parts)))
     report("wrote %s (the constants of each step)" % constants)
-    return [pvd] + written + [constants]
+    report("wrote %s (the run: open it in ParaView)" % pvd)
+    if note:
+        report(note)
+    return written + [constants, pvd]

@@ -3,6 +3,25 @@
 import numpy as np
 
 
+class RigidBodyValues(np.ndarray):
+    """The 14 rigid-body values of a part at a step, a float32 array that also names
+    its entries: translation [0:3] (x, y, z), euler_parameters [3:7] (e0 to e3), centre
+    [7:10] (the offset taken off before turning), rotation_order [10] (the code of the
+    initial rotation's axis order, 0 for none) and initial_rotation [11:14] (degrees
+    about x, y and z). The reader's initial rotation is always zero."""
+
+    translation = property(lambda self: np.asarray(self[0:3]))
+    euler_parameters = property(lambda self: np.asarray(self[3:7]))
+    centre = property(lambda self: np.asarray(self[7:10]))
+    rotation_order = property(lambda self: int(self[10]))
+    initial_rotation = property(lambda self: np.asarray(self[11:14]))
+
+    def __repr__(self):
+        return "RigidBodyValues(translation=%s, euler_parameters=%s, centre=%s, rotation_order=%d, " \
+               "initial_rotation=%s)" % (self.translation, self.euler_parameters, self.centre, self.rotation_order,
+                                         self.initial_rotation)
+
+
 def rotation_matrix(e):
     """The matrix A(e) of Euler parameters e = (e0, e1, e2, e3), for x' = A x."""
     e0, e1, e2, e3 = (float(v) for v in e)

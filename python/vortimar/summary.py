@@ -3,26 +3,27 @@ constants over the run and the reader's messages."""
 import numpy as np
 
 from .notes import case_notes, note_text
+from .shown import number_text, visible
 
 CONSTANT_UNITS = {"Bore": "m", "Stroke": "m", "Con_rod_length": "m", "RPM": "rev/min", "Intake_lift": "m",
                   "Exhaust_lift": "m", "Piston_motion": "m", "Crank_Angle": "deg"}
 
 
-def _number(value):
-    """Six significant digits; rounding noise around zero shows as 0."""
-    return "%.6g" % (0.0 if abs(value) < 1e-12 else value)
-
-
 def _files_lines(case):
-    """Which of the case's files were found; the surface file under the name inputs.in
-    gives it."""
-    found, missing = [], []
+    """The case files the reader read and those it did not, as the reader tells; the
+    surface file under the name inputs.in gives it. engine.in counts only in an engine
+    case."""
+    read, unread = [], []
     for key, entry in case.files.items():
-        label = entry.name if key == "surface" and entry.name else key
-        (found if entry.found else missing).append(label)
-    lines = ["files found:   " + (", ".join(found) or "none")]
-    if missing:
-        lines.append("files missing: " + ", ".join(missing))
+        if entry.found:
+            read.append(visible(entry.name) if key == "surface" else key)
+        elif key == "surface":
+            unread.append('"%s"' % visible(entry.name) if entry.name else "the surface file (inputs.in names none)")
+        elif key != "engine.in" or case.is_engine:
+            unread.append(key)
+    lines = ["files read:    " + (", ".join(read) or "none")]
+    if unread:
+        lines.append("files unread:  %s  (python3 -m vortimar doctor says why)" % ", ".join(unread))
     return lines
 
 
@@ -31,12 +32,12 @@ def _time_lines(case):
     if times.size == 0:
         return ["time line:     no steps"]
     line = "time line:     %d step%s, %s s to %s s" % (times.size, "" if times.size == 1 else "s",
-                                                        _number(times[0]), _number(times[-1]))
+                                                        number_text(times[0]), number_text(times[-1]))
     lines = [line]
     if case.crank_angles is not None and len(case.crank_angles):
         angles = np.asarray(case.crank_angles, dtype=np.float64)
-        spacing = ", every %s deg" % _number(angles[1] - angles[0]) if angles.size > 1 else ""
-        lines.append("crank angles:  %s deg to %s deg%s" % (_number(angles[0]), _number(angles[-1]), spacing))
+        spacing = ", every %s deg" % number_text(angles[1] - angles[0]) if angles.size > 1 else ""
+        lines.append("crank angles:  %s deg to %s deg%s" % (number_text(angles[0]), number_text(angles[-1]), spacing))
     return lines
 
 
@@ -59,7 +60,7 @@ def _source(part, variable):
 def _parts_lines(case):
     if not case.parts:
         return ["parts:         none"]
-    rows = [[part.number, part.name, part.kind, part.triangle_count, part.vertex_count, part.motion or "none",
+    rows = [[part.number, visible(part.name), part.kind, part.triangle_count, part.vertex_count, part.motion or "none",
              _source(part, "Pressure"), _source(part, "Temperature")] for part in case.parts]
     header = ["#", "part", "kind", "triangles", "vertices", "motion", "pressure", "temperature"]
     return ["parts:"] + _table(rows, header)
@@ -74,8 +75,8 @@ def _constants_lines(case):
     rows = []
     for k, name in enumerate(names):
         low, high = np.nanmin(table[:, k]), np.nanmax(table[:, k])
-        span = _number(low) if low == high else "%s .. %s" % (_number(low), _number(high))
-        rows.append([name, span, CONSTANT_UNITS.get(name, "")])
+        span = number_text(low) if low == high else "%s .. %s" % (number_text(low), number_text(high))
+        rows.append([visible(name), span, CONSTANT_UNITS.get(name, "")])
     return ["constants over the run:"] + _table(rows, ["name", "value", "unit"])
 
 
@@ -83,7 +84,7 @@ def _messages_lines(case):
     notes = case_notes(case)
     if not notes:
         return ["reader messages: none"]
-    return ["reader messages:"] + ["  " + note_text(line, count) for line, count in notes]
+    return ["reader messages:"] + ["  " + visible(note_text(line, count)) for line, count in notes]
 
 
 def summary_text(case):
@@ -92,7 +93,7 @@ def summary_text(case):
     lines += _files_lines(case)
     lines += _time_lines(case)
     lines += _parts_lines(case)
-    lines.append("variables:     " + (", ".join(name for name in case.variables if name) or "none"))
+    lines.append("variables:     " + (", ".join(visible(name) for name in case.variables if name) or "none"))
     lines += _constants_lines(case)
     lines += _messages_lines(case)
     return "\n".join(lines) + "\n"

@@ -1,6 +1,7 @@
 """The parts of an open case as VTK data sets, one time step at a time.
 
-Used by the ParaView reader plugin and by the export. A surface part becomes a vtkPolyData
+Used by the ParaView reader plugin and by the export, which also share the time values
+they give VTK (time_values). A surface part becomes a vtkPolyData
 of triangles over the compact point list the case gives (only the vertices its triangles
 use); a point part becomes a vtkPolyData with one vertex cell per point. The variables the
 reader gives on a part become point data, the engine constants of the step field data.
@@ -115,3 +116,23 @@ def step_at_or_before(times, t):
     doubles."""
     index = int(np.searchsorted(np.asarray(times, dtype=np.float64), t + 1e-9 * max(1.0, abs(t)), side="right")) - 1
     return min(max(index, 0), len(times) - 1)
+
+
+def time_values(times, crank_angles=None):
+    """The time of each step as VTK is to see it: (values, note). values are times (seconds)
+    when they are all finite and increasing, else crank_angles (degrees) when those are, else
+    the step numbers; note is None for times, or else one line saying what was taken and why.
+    A single step counts as increasing."""
+    def usable(values):
+        values = np.asarray(values, dtype=np.float64)
+        return bool(np.all(np.isfinite(values)) and np.all(np.diff(values) > 0.0))
+
+    times = np.asarray(times, dtype=np.float64)
+    if usable(times):
+        return times, None
+    why = "not finite" if not np.all(np.isfinite(times)) else "not increasing"
+    if crank_angles is not None and len(crank_angles) == len(times) and usable(crank_angles):
+        return (np.asarray(crank_angles, dtype=np.float64),
+                "the case's times are %s; the time values are its crank angles (degrees)" % why)
+    return (np.arange(len(times), dtype=np.float64),
+            "the case's times are %s; the time values are the step numbers" % why)

@@ -11,12 +11,6 @@
 
 namespace {
 
-#if defined(_WIN32)
-constexpr char separators[] = "/\\";
-#else
-constexpr char separators[] = "/";
-#endif
-
 // The text vc_open_error gives: why this thread's last vc_open failed.
 thread_local std::string open_error;
 
@@ -48,7 +42,7 @@ int case_folder_of(const std::string &path, std::string &folder, std::string &wh
     }
     folder = path;
     if (kind == PathKind::file) {
-        const std::size_t cut = path.find_last_of(separators);
+        const std::size_t cut = path.find_last_of(path_separators);
         const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
         if (name != "inputs.in") {
             why = "not an inputs.in file: " + path;
@@ -57,11 +51,12 @@ int case_folder_of(const std::string &path, std::string &folder, std::string &wh
         folder = cut == std::string::npos ? "." : path.substr(0, cut);
     }
     // The reader appends the separator itself; the root keeps its own.
-    while (folder.size() > 1 && folder.find_last_of(separators) == folder.size() - 1)
+    while (folder.size() > 1 && folder.find_last_of(path_separators) == folder.size() - 1)
         folder.pop_back();
     if (folder.empty())
-        folder = "/";
-    const std::string inputs = folder + (folder.find_last_of(separators) == folder.size() - 1 ? "" : "/") + "inputs.in";
+        folder = path_separator;
+    const bool ends_in_separator = folder.find_last_of(path_separators) == folder.size() - 1;
+    const std::string inputs = folder + (ends_in_separator ? "" : path_separator) + "inputs.in";
     if (!file_can_be_opened(inputs)) {
         why = "no inputs.in in the folder " + folder;
         return VC_ERR_NOT_FOUND;
@@ -74,13 +69,13 @@ int case_folder_of(const std::string &path, std::string &folder, std::string &wh
 void take_snapshot(vc_case &handle, ReaderState &reader)
 {
     handle.folder = reader.case_folder;
-    static const int dataset_slot[4] = {1, 2, 3, 0};  // VC_FILE_* -> dataset file table
+    static const DatasetSlot dataset_slot[4] = {inputs_file_slot, engine_file_slot, boundary_file_slot,
+                                                surface_file_slot};  // by VC_FILE_*
     for (int i = 0; i < 4; ++i) {
-        const std::size_t slot = static_cast<std::size_t>(dataset_slot[i]);
-        handle.files[i] = slot < reader.dataset_files.size() ? reader.dataset_files[slot] : std::string();
+        handle.files[i] = dataset_file(reader, dataset_slot[i]);
         if (i == VC_FILE_SURFACE && reader.surface_file_name.empty())
             handle.files[i].clear();
-        handle.found[i] = !handle.files[i].empty() && file_can_be_opened(handle.files[i]);
+        handle.found[i] = !handle.files[i].empty() && (reader.files_read & (1u << dataset_slot[i])) != 0;
     }
     const int parts = std::min<int>(reader.Numparts_available, static_cast<int>(reader.part_table.size()));
     for (int p = 0; p < parts; ++p)

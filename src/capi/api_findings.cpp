@@ -48,6 +48,7 @@ VC_API int vc_finding(vc_case *handle, int index, vc_finding_info *info)
         info->line = f.line;
         info->message = f.message.c_str();
         info->suggestion = f.suggestion.c_str();
+        info->count = f.count;
         return VC_OK;
     });
 }

@@ -16,15 +16,16 @@ namespace {
 int engine_role(ReaderState &reader, const PartRecord &part, bool surface)
 {
     switch (part.engine_role) {
-    case 0:
+    case EngineRole::piston:
         return VC_ROLE_PISTON;
-    case 1:
+    case EngineRole::intake_valve:
         return VC_ROLE_INTAKE_VALVE;
-    case 2:
+    case EngineRole::exhaust_valve:
         return VC_ROLE_EXHAUST_VALVE;
-    default:
-        return reader.engine_mode == 1 && surface && is_liner_name(part.name) ? VC_ROLE_LINER : VC_ROLE_NONE;
+    case EngineRole::none:
+        break;
     }
+    return reader.engine_mode == 1 && surface && is_liner_name(part.name) ? VC_ROLE_LINER : VC_ROLE_NONE;
 }
 
 // How the part's rigid-body values are made: in an engine case from its

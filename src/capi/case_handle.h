@@ -29,7 +29,7 @@ struct vc_case {
     // strings handed out stay put until the handle is closed.
     std::string folder;
     std::string files[4];  // VC_FILE_* order
-    bool found[4] = {false, false, false, false};
+    bool found[4] = {false, false, false, false};  // read by the reader
     std::vector<std::string> part_names;
     std::vector<std::string> variable_names;
     int per_part_variables = 0;  // the first variables of the list; the rest are constants

@@ -30,16 +30,11 @@ int bit_count(std::uint64_t word)
     return __builtin_popcountll(word);
 }
 
-// The used-vertex word w of the part's bit set with bits of nodes at or
-// beyond `limit` cleared.
+// Stored word w of the part's bit set (w = 0 is its first stored word), with
+// bits of nodes at or beyond `limit` cleared.
 std::uint64_t used_word(const PartRecord &part, std::size_t w, int limit)
 {
-    const long long first = (static_cast<long long>(part.used_first_word) + static_cast<long long>(w)) * 64;
-    const long long count = limit - first;
-    if (count <= 0)
-        return 0;
-    const std::uint64_t word = part.used_vertices[w];
-    return count >= 64 ? word : word & ((std::uint64_t{1} << count) - 1);
+    return used_vertex_word(part, part.used_first_word + static_cast<long long>(w), limit);
 }
 
 // Calls visit(node) for every node a surface part's triangles use, in order.

@@ -4,6 +4,7 @@
 
 #include "core/line_reader.h"
 #include "core/reader_state.h"
+#include "core/value_table.h"
 
 int line_number_at(const std::string &path, long long offset)
 {
@@ -61,13 +62,25 @@ void add_finding(ReaderState &state, Severity severity, const char *code, const 
     finding.code = code;
     finding.file = name_in_case(state, path);
     finding.line = line_start < 0 ? 0 : line_number_at(path, line_start);
-    for (const Finding &known : state.findings) {
-        if (known.code == finding.code && known.file == finding.file && known.line == finding.line)
+    for (Finding &known : state.findings) {
+        if (known.code == finding.code && known.file == finding.file && known.line == finding.line &&
+            known.message == message) {
+            if (line_start < 0)
+                known.count += 1;
             return;
+        }
     }
     finding.message = message;
     finding.suggestion = suggestion;
     state.findings.push_back(std::move(finding));
+}
+
+void begin_build_findings(ReaderState &state)
+{
+    if (state.findings_before_build < 0)
+        state.findings_before_build = static_cast<long long>(state.findings.size());
+    else if (static_cast<std::size_t>(state.findings_before_build) < state.findings.size())
+        state.findings.resize(static_cast<std::size_t>(state.findings_before_build));
 }
 
 std::string quote_line(std::string_view text)
@@ -99,12 +112,58 @@ std::string number_text(double value)
     return text;
 }
 
-std::string rows_text(const std::vector<float> &x)
+std::string rows_text(const std::vector<float> &x, const char *unit)
 {
     if (x.empty())
         return "has no rows (rows follow the line naming the unit, \"crank\" or \"second\")";
-    return "covers " + number_text(x.front()) + " to " + number_text(x.back()) + " (" + std::to_string(x.size()) +
-           (x.size() == 1 ? " row)" : " rows)");
+    const std::string ends = number_text(x.front()) + " to " + number_text(x.back()) + " " + unit;
+    if (first_falling_row(x) > 0)
+        return "has " + counted(static_cast<long long>(x.size()), "row") + " from " + ends +
+               ", not in increasing order";
+    return "covers " + ends + " (" + counted(static_cast<long long>(x.size()), "row") + ")";
+}
+
+bool report_falling_rows(ReaderState &state, const std::string &path, const ValueTable &table, const char *unit)
+{
+    const std::size_t row = first_falling_row(table.x);
+    if (row == 0)
+        return false;
+    add_finding(state, Severity::warning, "table-rows-not-increasing", path,
+                row < table.row_starts.size() ? table.row_starts[row] : -1,
+                "The rows do not increase: this row, at " + number_text(table.x[row]) + " " + unit +
+                    ", comes after a row at " + number_text(table.x[row - 1]) + " " + unit +
+                    ". The reader takes the rows as increasing: it looks a value up between the first row beyond "
+                    "it and the row before that one, so rows out of order are passed over or joined to the wrong "
+                    "neighbours.",
+                "Sort the rows by their first number (for a crank-angle table one cycle, such as 0 to 720 "
+                "degrees).");
+    return true;
+}
+
+void report_bridged_stretches(ReaderState &state, const std::string &path, const ValueTable &table,
+                              std::size_t rows_read, const char *value)
+{
+    const std::vector<BridgedStretch> stretches = bridged_stretches(table, rows_read, state.crank_angles);
+    if (stretches.empty())
+        return;
+    const auto at = [&](float angle, float v) {
+        return number_text(angle) + " degrees (" + value + " " + number_text(v) + ")";
+    };
+    std::string bridged;
+    for (const BridgedStretch &s : stretches)
+        bridged += std::string(bridged.empty() ? "" : "; ") + "from " + at(s.from, s.from_value) + " to " +
+                   at(s.to, s.to_value) + ", where " + counted(s.steps, "step") + " of the run lie (" +
+                   number_text(s.first_step) + " to " + number_text(s.last_step) + " degrees)";
+    const float span = table.x[rows_read - 1] - table.x[0];
+    add_finding(state, Severity::warning, "table-cycle-bridged", path, -1,
+                "The rows span " + number_text(span) +
+                    " crank degrees, less than one 720-degree cycle, and the reader repeats them every 720 "
+                    "degrees as if the last row stood for the first row one cycle on: it draws a straight line "
+                    "from the last row of one cycle to the second row of the next, across the gap that no row "
+                    "fills (and past the first row, which is not repeated), " + bridged + ".",
+                "Give one whole cycle: a last row 720 degrees after the first row, with the first row's " +
+                    std::string(value) + " (for example \"720 0\" after a first row \"0 0\"), and rows for the "
+                    "angles between.");
 }
 
 void report_line_shapes(ReaderState &state, const CaseFile &file, const std::string &path,

@@ -11,6 +11,7 @@
 
 struct ReaderState;
 struct CaseFile;
+struct ValueTable;
 
 enum class Severity {
     error,    // data of the case is lost or changed
@@ -25,6 +26,7 @@ struct Finding {
     int line = 0;            // 1-based; 0 for the whole file
     std::string message;     // what the reader did, quoting the line
     std::string suggestion;  // what the author most likely meant, and how to write it
+    int count = 1;           // how often it occurred (a whole-file finding can recur)
 };
 
 // "error", "warning" or "note".
@@ -33,11 +35,16 @@ const char *severity_name(Severity severity);
 // Adds a finding about the case file at `path` (a full path; the finding keeps
 // its name within the case folder). `line_start` is the byte offset at which
 // the line starts in that file, or -1 for a finding about the whole file; the
-// line number is counted from it here. A finding with the same code, file and
-// line as one already added is not added again (the readers visit some lines
-// twice).
+// line number is counted from it here. A finding equal to one already added
+// (same code, file, line and message) is not added again: on a line, it is the
+// same line read once more (the deck reader reads some lines twice); about a
+// whole file, it occurred once more, and the earlier one's count rises.
 void add_finding(ReaderState &state, Severity severity, const char *code, const std::string &path,
                  long long line_start, const std::string &message, const std::string &suggestion);
+
+// A build of the parts tried again after a failure starts over, so the
+// findings of the earlier attempt are dropped: called as every build starts.
+void begin_build_findings(ReaderState &state);
 
 // The 1-based number of the line starting at byte `offset` of the file at
 // path: one more than the line feeds before it. 0 when the file cannot be read.
@@ -54,9 +61,24 @@ std::string counted(long long count, const char *noun);
 // A number as a finding writes it (%g).
 std::string number_text(double value);
 
-// The rows of a table with abscissas x as a finding states them: "covers A to
-// B (N rows)", or "has no rows (...)".
-std::string rows_text(const std::vector<float> &x);
+// The rows of a table with abscissas x in `unit` as a finding states them:
+// "covers A to B unit (N rows)", "has no rows (...)", or, when an abscissa is
+// smaller than the one before, "has N rows from A to B unit, not in
+// increasing order".
+std::string rows_text(const std::vector<float> &x, const char *unit);
+
+// Adds a warning when the abscissas of `table` (read from `path`, in `unit`)
+// do not increase, on the first row that is smaller than the one before.
+// Returns whether it did.
+bool report_falling_rows(ReaderState &state, const std::string &path, const ValueTable &table, const char *unit);
+
+// Adds a warning about the stretches where the crank-angle table of `path`,
+// placed on the run's crank angles by place_on_crank_range (its first
+// `rows_read` rows as read), bridges the gap between the end of one cycle and
+// the start of the next with a straight line; `value` names what the table
+// gives ("lift", "Pressure", ...).
+void report_bridged_stretches(ReaderState &state, const std::string &path, const ValueTable &table,
+                              std::size_t rows_read, const char *value);
 
 // Adds the findings about the lines the line reader met in `file` (opened from
 // `path`) but did not deliver as written: a line of more than 251 characters

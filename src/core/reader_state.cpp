@@ -24,6 +24,33 @@ const float *step_row(const std::vector<float> &table, int stride, int step)
     return table.data() + first;
 }
 
+std::vector<float> equal_step_times(const EngineParams &p, std::size_t count)
+{
+    std::vector<float> times(count, 0.0f);
+    const float spacing = equal_step_spacing(p);
+    if (count > 0)
+        times[0] = p.start;
+    for (std::size_t k = 1; k < count; ++k)
+        times[k] = static_cast<float>(k) * spacing + p.start;
+    return times;
+}
+
+void count_variables(ReaderState &state)
+{
+    int count = per_part_variable_count(state);
+    if (state.engine_mode == 1 && state.engine_file_read && !state.profile_resampled)
+        count += 8;
+    if (state.engine_mode == 1 && state.crank_flag == 1 && state.lift_files_present == 0)
+        count -= 2;
+    state.Num_variables = count;
+}
+
+const std::string &dataset_file(const ReaderState &state, std::size_t slot)
+{
+    static const std::string none;
+    return slot < state.dataset_files.size() ? state.dataset_files[slot] : none;
+}
+
 float entry_or_zero(const std::vector<float> &table, int i)
 {
     if (i < 0 || static_cast<std::size_t>(i) >= table.size())

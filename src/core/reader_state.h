@@ -22,12 +22,14 @@ constexpr int element_label_flag = 0;  // element ids are never given
 
 constexpr std::size_t path_limit = 254;  // longest path or file name kept
 
-// The platform's own separator, appended to the case folder.
+// The separators a path may hold on this platform, its own first; the
+// platform's own is the one appended to the case folder.
 #if defined(_WIN32)
-constexpr char path_separator[] = "\\";
+constexpr char path_separators[] = "\\/";
 #else
-constexpr char path_separator[] = "/";
+constexpr char path_separators[] = "/";
 #endif
+constexpr char path_separator[] = {path_separators[0], '\0'};
 
 constexpr std::size_t name_limit = 79;   // longest part or variable name kept
 constexpr int variable_file_slots = 10;  // value-file slots of a part record
@@ -35,6 +37,25 @@ constexpr int variable_file_slots = 10;  // value-file slots of a part record
 // Host element-type codes used by this reader.
 constexpr int element_type_point = 0;
 constexpr int element_type_triangle = 6;
+
+// A time line laid out in equal steps divides the run into 50 spacings, so
+// its 51 steps end at the run's end. Rotations turn by one such spacing per
+// step whatever the time line holds.
+constexpr int equal_step_count = 51;
+constexpr float equal_step_divisor = static_cast<float>(equal_step_count - 1);
+
+// The fixed slots of dataset_files; the files boundary.in names follow from
+// first_named_file_slot on, in deck order.
+enum DatasetSlot : std::size_t {
+    surface_file_slot = 0,
+    inputs_file_slot = 1,
+    engine_file_slot = 2,
+    boundary_file_slot = 3,
+    first_named_file_slot = 4,
+};
+
+// What a part is in an engine case, from the marks of its region block.
+enum class EngineRole { none, piston, intake_valve, exhaust_valve };
 
 struct EngineParams {
     float start = 0;   // run start: crank degrees (crank_flag 1) or seconds
@@ -44,6 +65,25 @@ struct EngineParams {
     float conrod = 0;  // connecting-rod length, metres
     float rpm = 0;     // engine speed, revolutions per minute
 };
+
+// A crank angle in degrees as the time in seconds the engine takes to turn
+// that far at `rpm`: degrees / 360 x (60 / rpm). The seconds per revolution
+// are always a float; Real is the precision of the rest (float for the times
+// of the case files and the run's end, double for the crank time line).
+template <typename Real>
+Real crank_degrees_to_seconds(Real degrees, float rpm)
+{
+    return degrees / Real(360) * static_cast<Real>(60.0f / rpm);
+}
+
+// The spacing of the equal steps over the run from start to end.
+inline float equal_step_spacing(const EngineParams &p)
+{
+    return (p.end - p.start) / equal_step_divisor;
+}
+
+// The times of `count` equal steps from the run's start.
+std::vector<float> equal_step_times(const EngineParams &p, std::size_t count);
 
 // How one region moves outside engine mode. An empty vector or a false
 // has_ flag means the optional field is absent.
@@ -66,7 +106,7 @@ struct MotionRecord {
 struct PartRecord {
     // Set by the boundary deck reader.
     std::string name;        // at most name_limit characters
-    int engine_role = -1;    // -1 none, 0 piston, 1 intake valve, 2 exhaust valve
+    EngineRole engine_role = EngineRole::none;
     std::string point_file;  // point parts: path of the spatial file
 
     // Sizes and element kind.
@@ -133,9 +173,13 @@ struct ReaderState {
     std::string host_file_name;
     std::string case_folder;  // ends with the platform's path separator
     std::string surface_file_name;
-    std::vector<std::string> dataset_files;  // 0 surface, 1 inputs.in, 2 engine.in, 3 boundary.in, 4.. named
+    std::vector<std::string> dataset_files;  // indexed by DatasetSlot, then the named files
     int Num_extra_files = 0;
     int Num_dataset_files = 0;
+    // Which of the first four dataset_files the readers took in: bit k for
+    // slot k. A file that exists but was not read (engine.in whose keys were
+    // not found, a surface file that could not be opened) has its bit clear.
+    unsigned files_read = 0;
 
     // Counts.
     int Numparts_available = 0;
@@ -151,6 +195,8 @@ struct ReaderState {
     int crank_flag = 0;
     EngineParams engine_params;
     bool end_in_seconds = false;  // the run's end was converted once from crank degrees
+    bool engine_file_read = false;   // engine.in gave all four values
+    bool profile_resampled = false;  // a motion profile was spread over equal steps
 
     // Valve lifts.
     int lift_files_present = 0;
@@ -180,6 +226,9 @@ struct ReaderState {
     // What the readers found in the case that its author most likely did not
     // mean (core/findings.h), in the order found.
     std::vector<Finding> findings;
+    // How many of them the load made: those after it come from the build of
+    // the parts (-1 until a build starts).
+    long long findings_before_build = -1;
 };
 
 // Starts a new case load: everything back to its initial value except the
@@ -198,7 +247,17 @@ void set_dialog_choices(ReaderState &state, int moving_liner, int console_output
 void set_current_step(ReaderState &state, int timeset, int step);
 
 // Number of per-part variables: Pressure, Total_Pressure when present, Temperature.
-inline int per_part_variable_count(ReaderState &state) { return state.total_pressure_present + 2; }
+inline int per_part_variable_count(const ReaderState &state) { return state.total_pressure_present + 2; }
+
+// Sets Num_variables from what the load found: the per-part variables, plus
+// the eight engine constants in an engine case whose engine.in gave all four
+// values and in which no motion profile was spread over equal steps; two
+// fewer on a crank-angle time line of an engine case without lift files
+// (even when no engine constants were counted).
+void count_variables(ReaderState &state);
+
+// The path in dataset slot `slot`, empty when the table has no such slot.
+const std::string &dataset_file(const ReaderState &state, std::size_t slot);
 
 // The entry of a per-step table (stride floats per step) for the current
 // step, or nullptr when the table has no row for it.

@@ -58,6 +58,43 @@ bool look_up(const ValueTable &table, float a, float &value)
     }
 }
 
+std::vector<BridgedStretch> bridged_stretches(const ValueTable &table, std::size_t rows_read,
+                                              const std::vector<float> &angles)
+{
+    std::vector<BridgedStretch> stretches;
+    const std::vector<float> &x = table.x;
+    const std::size_t n = x.size() < table.y.size() ? x.size() : table.y.size();
+    if (rows_read < 2 || n <= rows_read || !(x[rows_read - 1] - x[0] < cycle_degrees))
+        return stretches;
+    for (float a : angles) {
+        RowMatch m = find_row(x.data(), n, a);
+        // Row k repeats row 1 when k = rows_read + c * (rows_read - 1) for a cycle c.
+        if (m.kind != RowMatch::between || m.row < rows_read || (m.row - rows_read) % (rows_read - 1) != 0)
+            continue;
+        if (stretches.empty() || stretches.back().to != x[m.row]) {
+            BridgedStretch s;
+            s.from = x[m.row - 1];
+            s.from_value = table.y[m.row - 1];
+            s.to = x[m.row];
+            s.to_value = table.y[m.row];
+            s.first_step = a;
+            stretches.push_back(s);
+        }
+        stretches.back().steps += 1;
+        stretches.back().last_step = a;
+    }
+    return stretches;
+}
+
+std::size_t first_falling_row(const std::vector<float> &x)
+{
+    for (std::size_t i = 1; i < x.size(); ++i) {
+        if (x[i] < x[i - 1])
+            return i;
+    }
+    return 0;
+}
+
 bool place_on_crank_range(ValueTable &table, float first, float last)
 {
     std::vector<float> &x = table.x;

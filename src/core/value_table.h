@@ -10,6 +10,7 @@
 struct ValueTable {
     std::vector<float> x;  // abscissas, increasing
     std::vector<float> y;  // values
+    std::vector<long long> row_starts;  // where each row read starts in its file, for the findings
 };
 
 // Where abscissa a falls in x[0..n): on row `row` exactly, between rows
@@ -39,3 +40,24 @@ bool look_up(const ValueTable &table, float a, float &value);
 // single precision, or that would grow by more than a million rows, does not
 // cover the range.
 bool place_on_crank_range(ValueTable &table, float first, float last);
+
+// A stretch of a continued crank-angle table between the last row of one
+// cycle and the repeated row 1 of the next (row 0 is not repeated), where the
+// table's rows span less than 720 degrees: the look-up draws a straight line
+// there across angles that no row gives. `steps` of the angles looked up fall
+// inside it, the first at `first_step` and the last at `last_step`.
+struct BridgedStretch {
+    float from = 0, from_value = 0, to = 0, to_value = 0;
+    int steps = 0;
+    float first_step = 0, last_step = 0;
+};
+
+// The bridged stretches of `table` as place_on_crank_range left it (its first
+// `rows_read` rows as read, the rest appended), where at least one of
+// `angles` is looked up, found by the look-up's own rule, in order.
+std::vector<BridgedStretch> bridged_stretches(const ValueTable &table, std::size_t rows_read,
+                                              const std::vector<float> &angles);
+
+// The index of the first row whose abscissa is smaller than the one before,
+// or 0 when none is.
+std::size_t first_falling_row(const std::vector<float> &x);

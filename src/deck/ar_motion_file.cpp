@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr std::size_t first_rows = 51;
+constexpr std::size_t first_rows = equal_step_count;
 constexpr std::size_t values_per_step = 7;
 
 float value_at(const std::vector<std::string_view> &words, std::size_t k)

@@ -14,6 +14,7 @@
 #include "core/reader_state.h"
 #include "core/text_parse.h"
 #include "deck/deck_readers.h"
+#include "geometry/liner.h"
 
 namespace {
 
@@ -32,19 +33,45 @@ struct DeckCursor {
     long long line_start = 0;
     long long count_line = -1;
     long long engine_line = -1;
+    // Where a rotation last sent the deck back, to read its value line again.
+    long long reread_from = -1;
+    // The MOVING lines with a motion that an engine deck does not read. They
+    // are reported once the deck is read, when every region's engine role is
+    // known.
+    struct UnreadMotion {
+        long long start;
+        int region;
+        std::string text;
+    };
+    std::vector<UnreadMotion> unread_motions;
 };
+
+// The motion keywords of a MOVING line (or of the line a motion step stands on).
+bool names_rotation(std::string_view line)
+{
+    return contains(line, " RO") || contains(line, "Rotat") || contains(line, "rotat");
+}
+
+bool names_translation(std::string_view line)
+{
+    return contains(line, " TR") || contains(line, "Trans") || contains(line, "trans");
+}
+
+bool names_arbitrary_motion(std::string_view line)
+{
+    return contains(line, " AR") || contains(line, "Arbit") || contains(line, "arbit");
+}
+
+bool names_motion(std::string_view line)
+{
+    return contains(line, " RT") || names_rotation(line) || names_translation(line) || names_arbitrary_motion(line);
+}
 
 // Reads the next deck line into the current line.
 int read_deck_line(DeckCursor &c)
 {
     c.line_start = case_file_tell(c.deck);
     return read_next_line(c.deck, c.line);
-}
-
-// A line whose second character is '-' starts a region block.
-bool starts_region(const char *line)
-{
-    return line[0] != '\0' && line[1] == '-';
 }
 
 // The current line sets engine mode.
@@ -75,7 +102,7 @@ void check_skipped_line(ReaderState &state, const std::string &skipped, long lon
 {
     if (!starts_with_number(word_at(skipped, 2, false)))
         return;
-    add_finding(state, Severity::error, "deck-value-line-r", state.dataset_files[3], skipped_start,
+    add_finding(state, Severity::error, "deck-value-line-r", state.dataset_files[boundary_file_slot], skipped_start,
                 "The line " + quote_line(skipped) +
                     " follows a MOVING line and begins with \"r\", so the reader skips it as a remark and reads "
                     "the motion's values from the line after it, " + quote_line(taken) + ".",
@@ -119,85 +146,124 @@ void keep_first_word(char *line)
     set_line(line, first);
 }
 
-// A MOVING line of the current region. A motion for which the deck has no
-// region record is read past the same way but changes nothing.
+// The motion record a MOVING line fills: its region's, or a scratch record
+// when the deck has no record for the region (the line is then read past the
+// same way but changes nothing).
+struct MotionTarget {
+    MotionRecord &motion;
+    int region;
+    bool recorded;
+};
+
+// Switches the target's motion on or off. A region with a record sets the
+// case's rigid_motion_present to the same: the last such switch decides it.
+void set_moving(ReaderState &state, MotionTarget &t, int on)
+{
+    t.motion.moving = on;
+    if (t.recorded)
+        state.rigid_motion_present = on;
+}
+
+// A motion read from a file (a motion profile or an arbitrary-motion file)
+// that cannot be read switches the motion off again.
+void read_motion_from_file(ReaderState &state, DeckCursor &c, MotionTarget &t,
+                           int (*read_file)(ReaderState &, int, const std::string &))
+{
+    if (t.recorded && read_file(state, t.region, case_path(state, quoted_name(c.line))) == -1) {
+        always_print(state, "Error reading motion file \n");
+        set_moving(state, t, 0);
+    }
+}
+
+// The value line of a rotation with translation (current line): velocity,
+// centre, axis, degrees per second.
+void read_rotation_translation(ReaderState &state, DeckCursor &c, MotionTarget &t)
+{
+    if (contains(c.line, "\""))
+        return;
+    read_values(c.line, t.motion.rotation_translation, Num_dims + 7);
+    t.motion.has_rotation_translation = true;
+    set_moving(state, t, 1);
+    keep_first_word(c.line);
+}
+
+// The value line of a rotation (current line): centre, axis, degrees per second.
+void read_rotation(ReaderState &state, DeckCursor &c, MotionTarget &t)
+{
+    if (contains(c.line, "\""))
+        return;
+    read_values(c.line, t.motion.rotation, 7);
+    t.motion.has_rotation = true;
+    set_moving(state, t, 1);
+    keep_first_word(c.line);
+}
+
+// A translation: a velocity on the value line, a "$" that marks the region
+// as the piston, or a motion profile file named in quotes.
+void read_translation(ReaderState &state, DeckCursor &c, MotionTarget &t)
+{
+    read_value_line(state, c);
+    if (!contains(c.line, "\"") && !contains(c.line, "$")) {
+        read_values(c.line, t.motion.translation_velocity, Num_dims);
+        t.motion.has_translation_velocity = true;
+        set_moving(state, t, 1);
+        keep_first_word(c.line);
+    } else if (contains(c.line, "$")) {
+        set_engine_mode(state, c);
+        if (t.recorded)
+            state.part_table[static_cast<std::size_t>(t.region)].engine_role = EngineRole::piston;
+    } else {
+        // The translation comes step by step from the profile file.
+        set_moving(state, t, 1);
+        t.motion.has_translation_velocity = true;
+        for (float &v : t.motion.translation_velocity)
+            v = 0.0f;
+        read_motion_from_file(state, c, t, read_motion_file);
+    }
+}
+
+// An arbitrary motion: only from a file named in quotes on the value line.
+void read_arbitrary_motion(ReaderState &state, DeckCursor &c, MotionTarget &t)
+{
+    set_moving(state, t, 1);
+    read_value_line(state, c);
+    if (contains(c.line, "\""))
+        read_motion_from_file(state, c, t, read_ar_motion_file);
+    else
+        t.motion.moving = 0;
+}
+
+// A MOVING line of the current region. A rotation with translation is
+// complete in itself; otherwise a rotation, a translation and an arbitrary
+// motion are looked for in turn, each on the line the one before left
+// current. After a rotation (with or without translation) the deck goes back
+// to its value line, which and the lines after it are then read again as
+// ordinary deck lines.
 void read_motion(ReaderState &state, DeckCursor &c)
 {
     MotionRecord scratch;
-    bool recorded = has_record(c);
-    MotionRecord &motion = recorded ? state.motion_table[static_cast<std::size_t>(c.region)] : scratch;
-    auto set_moving = [&](int on) {
-        motion.moving = on;
-        if (recorded)
-            state.rigid_motion_present = on;
-    };
+    const bool recorded = has_record(c);
+    MotionTarget t{recorded ? state.motion_table[static_cast<std::size_t>(c.region)] : scratch, c.region, recorded};
 
     const std::string examined = c.line;
-    if (contains(examined, " RT")) {
-        // A rotation with translation is complete in itself: its value line
-        // is not examined for a translation or an arbitrary motion.
-        long long return_to = read_value_line(state, c);
-        if (!contains(c.line, "\"")) {
-            read_values(c.line, motion.rotation_translation, Num_dims + 7);
-            motion.has_rotation_translation = true;
-            set_moving(1);
-            keep_first_word(c.line);
-        }
-        case_file_seek(c.deck, return_to);
-        return;
-    }
     long long return_to = -1;
-    if (contains(examined, " RO") || contains(examined, "Rotat") || contains(examined, "rotat")) {
+    if (contains(examined, " RT")) {
         return_to = read_value_line(state, c);
-        if (!contains(c.line, "\"")) {
-            read_values(c.line, motion.rotation, 7);
-            motion.has_rotation = true;
-            set_moving(1);
-            keep_first_word(c.line);
+        read_rotation_translation(state, c, t);
+    } else {
+        if (names_rotation(examined)) {
+            return_to = read_value_line(state, c);
+            read_rotation(state, c, t);
         }
+        if (names_translation(c.line))
+            read_translation(state, c, t);
+        if (names_arbitrary_motion(c.line))
+            read_arbitrary_motion(state, c, t);
     }
-
-    if (contains(c.line, " TR") || contains(c.line, "Trans") || contains(c.line, "trans")) {
-        read_value_line(state, c);
-        if (!contains(c.line, "\"") && !contains(c.line, "$")) {
-            read_values(c.line, motion.translation_velocity, Num_dims);
-            motion.has_translation_velocity = true;
-            set_moving(1);
-            keep_first_word(c.line);
-        } else if (contains(c.line, "$")) {
-            set_engine_mode(state, c);
-            if (recorded)
-                state.part_table[static_cast<std::size_t>(c.region)].engine_role = 0;
-        } else {
-            // The translation comes step by step from a motion profile file.
-            set_moving(1);
-            motion.has_translation_velocity = true;
-            for (float &v : motion.translation_velocity)
-                v = 0.0f;
-            if (recorded && read_motion_file(state, c.region, case_path(state, quoted_name(c.line))) == -1) {
-                always_print(state, "Error reading motion file \n");
-                set_moving(0);
-            }
-        }
-    }
-
-    if (contains(c.line, " AR") || contains(c.line, "Arbit") || contains(c.line, "arbit")) {
-        set_moving(1);
-        read_value_line(state, c);
-        if (contains(c.line, "\"")) {
-            if (recorded && read_ar_motion_file(state, c.region, case_path(state, quoted_name(c.line))) == -1) {
-                always_print(state, "Error reading motion file \n");
-                set_moving(0);
-            }
-        } else {
-            motion.moving = 0;
-        }
-    }
-
-    // The rotation's value line and the lines after it are read again as
-    // ordinary deck lines.
-    if (return_to >= 0)
+    if (return_to >= 0) {
         case_file_seek(c.deck, return_to);
+        c.reread_from = return_to;
+    }
 }
 
 // The current line names a file in double quotes: list it among the case's
@@ -208,15 +274,15 @@ void enter_named_file(ReaderState &state, DeckCursor &c)
 {
     std::string path = case_path(state, quoted_name(c.line));
     state.Num_extra_files += 1;
-    std::size_t slot = 3 + static_cast<std::size_t>(state.Num_extra_files);
-    while (state.dataset_files.size() < static_cast<std::size_t>(state.Num_extra_files) + 5)
+    const std::size_t slot = first_named_file_slot + static_cast<std::size_t>(state.Num_extra_files) - 1;
+    while (state.dataset_files.size() <= slot + 1)
         state.dataset_files.resize(state.dataset_files.size() + 5);
     state.dataset_files[slot] = path;
 
     CaseFile file;
     if (!open_case_file(file, path)) {
         const std::string name = quoted_name(c.line);
-        add_finding(state, Severity::error, "file-missing", state.dataset_files[3], c.line_start,
+        add_finding(state, Severity::error, "file-missing", state.dataset_files[boundary_file_slot], c.line_start,
                     "The file " + quote_line(name) + " named on the line " + quote_line(c.line) +
                         " cannot be opened in the case folder: what the reader would take from it (values, "
                         "motion or points) is missing.",
@@ -290,38 +356,52 @@ void start_region(ReaderState &state, DeckCursor &c)
 {
     c.region += 1;
     read_deck_line(c);
-    if (has_record(c)) {
-        std::string_view text = c.line;
-        std::size_t blank = text.find(' ');
-        std::string_view name;
-        if (blank != std::string_view::npos) {
-            name = text.substr(blank + 1);
-            while (!name.empty() && name.front() == ' ')
-                name.remove_prefix(1);
-            while (!name.empty() && name.back() == ' ')
-                name.remove_suffix(1);
-        }
-        state.part_table[static_cast<std::size_t>(c.region)].name = bounded(name, name_limit);
-    }
+    if (has_record(c))
+        state.part_table[static_cast<std::size_t>(c.region)].name = region_name(c.line);
     read_deck_line(c);
 }
 
-// A MOVING line of an engine deck, which the reader does not read.
-void report_ignored_motion(ReaderState &state, const DeckCursor &c)
+// The MOVING lines of an engine deck that give a motion, which the reader
+// does not read; each region's engine role decides whether it moves anyway.
+// (A MOVING line with an engine mark and no motion keyword is how engine
+// decks often mark the piston and the valves: it loses nothing.)
+void report_unread_motions(ReaderState &state, const DeckCursor &c)
 {
-    add_finding(state, Severity::warning, "deck-moving-ignored", state.dataset_files[3], c.line_start,
-                "The line " + quote_line(c.line) + " is not read: from line " +
-                    std::to_string(line_number_at(state.dataset_files[3], c.engine_line)) +
-                    " on (its \"$\" marks the piston) the deck is an engine deck, and an engine deck reads no "
-                    "MOVING lines. The region stays where it is.",
-                "In an engine case only the piston, the valves and the liner move. To move this region, make "
-                "the case an engine-free case (no \"$\" in boundary.in); otherwise remove the MOVING line.");
+    const std::string &path = state.dataset_files[boundary_file_slot];
+    const std::string engine_line = std::to_string(line_number_at(path, c.engine_line));
+    for (const auto &[start, region, text] : c.unread_motions) {
+        const PartRecord *part =
+            region >= 0 && region < c.region_count ? &state.part_table[static_cast<std::size_t>(region)] : nullptr;
+        const EngineRole role = part ? part->engine_role : EngineRole::none;
+        const char *valve = role == EngineRole::intake_valve ? "intake" : "exhaust";
+        std::string outcome;
+        if (role == EngineRole::piston)
+            outcome = "The region moves anyway: its \"$\" makes it the piston, which follows the crank.";
+        else if (role != EngineRole::none)
+            outcome = std::string("The region moves anyway: its \"") + valve + "_lift\" mark makes it the " + valve +
+                      " valve, which moves by the lifts of " + valve + "_lift.in.";
+        else if (part && is_liner_name(part->name))
+            outcome = "The region has no engine role: as a liner it stretches with the piston when \"Moving "
+                      "Liner\" is on, and otherwise stays where it is.";
+        else
+            outcome = "The region has no engine role, so it stays where it is.";
+        add_finding(state, Severity::warning, "deck-moving-ignored", path, start,
+                    "The line " + quote_line(text) + " is not read: from line " + engine_line +
+                        " on (its \"$\" marks the piston) the deck is an engine deck, and an engine deck reads no "
+                        "motion from MOVING lines. " + outcome,
+                    role != EngineRole::none
+                        ? "Leave the motion out of the MOVING line (\"MOVING\" with the region's engine mark is "
+                          "enough), or remove the line: the engine moves this region."
+                        : "In an engine case only the piston, the valves and the liner move. To move this region, "
+                          "make the case an engine-free case (no \"$\" in boundary.in); otherwise remove the MOVING "
+                          "line.");
+    }
 }
 
 // A "[" on a line that is not a pressure line.
 void report_stray_bracket(ReaderState &state, const DeckCursor &c)
 {
-    add_finding(state, Severity::warning, "deck-stray-bracket", state.dataset_files[3], c.line_start,
+    add_finding(state, Severity::warning, "deck-stray-bracket", state.dataset_files[boundary_file_slot], c.line_start,
                 "The line " + quote_line(c.line) +
                     " holds \"[\", and any \"[\" in boundary.in tells the reader that the case gives total "
                     "pressures: every part gets a \"Total_Pressure\" variable (0 where no region gives one).",
@@ -343,11 +423,9 @@ std::string following_regions(DeckCursor &c, int first, bool &more)
         if (!starts_region(c.line))
             continue;
         read_next_line(c.deck, c.line);
-        std::string_view text = c.line;
-        std::size_t blank = text.find(' ');
-        std::string_view name = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
         if (number - first < 6)
-            names += std::string(number > first ? ", " : "") + std::to_string(number) + " " + quote_line(name);
+            names += std::string(number > first ? ", " : "") + std::to_string(number) + " " +
+                     quote_line(region_name(c.line));
         else if (number - first == 6)
             names += ", ...";
         ++number;
@@ -360,7 +438,7 @@ std::string following_regions(DeckCursor &c, int first, bool &more)
 // blocks read are compared with the count line.
 void report_deck_end(ReaderState &state, DeckCursor &c, DeckEnd end)
 {
-    const std::string &path = state.dataset_files[3];
+    const std::string &path = state.dataset_files[boundary_file_slot];
     const int blocks_read = c.region + 1;
     const long long stop_line = c.line_start;
     const std::string stop_text = c.line;
@@ -383,14 +461,26 @@ void report_deck_end(ReaderState &state, DeckCursor &c, DeckEnd end)
             has_record(c) ? " of region " + std::to_string(c.region + 1) + " " +
                                 quote_line(state.part_table[static_cast<std::size_t>(c.region)].name)
                           : "";
+        // A rotation's value line is read again after the motion; when the
+        // motion left it as the current line, the second reading repeats it.
+        const bool read_twice = stop_line == c.reread_from;
         add_finding(state, Severity::error, "deck-repeated-line", path, stop_line,
-                    (stop_text.empty() ? std::string("This empty line follows another empty line")
-                                       : "The line " + quote_line(stop_text) + " is the same as the line before it") +
-                        ", and the reader takes two equal lines in a row as the "
-                        "end of the deck: nothing after it is read (the rest of the block" + current + ")." +
-                        lost_text,
-                    "Delete one of the two lines, or make them differ (for example, give the second separator "
-                    "line one dash more).");
+                    (read_twice ? "The line " + quote_line(stop_text) +
+                                      " is read twice, as the value line of the motion above it and then as an "
+                                      "ordinary deck line, and the reader takes a line equal to the one read just "
+                                      "before it as the end of the deck"
+                     : stop_text.empty()
+                         ? std::string("This empty line follows another empty line, and the reader takes two "
+                                       "equal lines in a row as the end of the deck")
+                         : "The line " + quote_line(stop_text) +
+                               " is the same as the line before it, and the reader takes two equal lines in a "
+                               "row as the end of the deck") +
+                        ": nothing after it is read (the rest of the block" + current + ")." + lost_text,
+                    read_twice ? "Write the motion's numbers on its value line, after two leading words: a value "
+                                 "line that names a file in quotes (or holds a single word) gives a rotation "
+                                 "nothing and ends the deck here."
+                               : "Delete one of the two lines, or make them differ (for example, give the second "
+                                 "separator line one dash more).");
     }
     if (end != DeckEnd::file_end)
         return;
@@ -414,7 +504,7 @@ void report_deck_end(ReaderState &state, DeckCursor &c, DeckEnd end)
 // Keeps the first listing of every named file, in order, without gaps.
 void remove_repeated_files(ReaderState &state)
 {
-    std::size_t first = 4;
+    std::size_t first = first_named_file_slot;
     std::size_t end = first + static_cast<std::size_t>(state.Num_extra_files);
     if (end > state.dataset_files.size())
         end = state.dataset_files.size();
@@ -434,11 +524,29 @@ void remove_repeated_files(ReaderState &state)
 
 }  // namespace
 
+bool starts_region(std::string_view line)
+{
+    return line.size() >= 2 && line[1] == '-';
+}
+
+std::string region_name(std::string_view name_line)
+{
+    const std::size_t blank = name_line.find(' ');
+    if (blank == std::string_view::npos)
+        return std::string();
+    std::string_view name = name_line.substr(blank + 1);
+    const std::size_t first = name.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return std::string();
+    name = name.substr(first, name.find_last_not_of(' ') - first + 1);
+    return bounded(name, name_limit);
+}
+
 int read_boundary_deck(ReaderState &state)
 {
-    if (state.dataset_files.size() < 5)
-        state.dataset_files.resize(5);
-    const std::string path = state.dataset_files[3];
+    if (state.dataset_files.size() <= first_named_file_slot)
+        state.dataset_files.resize(first_named_file_slot + 1);
+    const std::string path = state.dataset_files[boundary_file_slot];
     debug_print(state, "reading --> %s\n", path.c_str());
     DeckCursor c;
     if (!open_case_file(c.deck, path)) {
@@ -469,16 +577,16 @@ int read_boundary_deck(ReaderState &state)
         if (contains(c.line, "$")) {
             set_engine_mode(state, c);
             if (has_record(c))
-                state.part_table[static_cast<std::size_t>(c.region)].engine_role = 0;
+                state.part_table[static_cast<std::size_t>(c.region)].engine_role = EngineRole::piston;
         }
         if (contains(c.line, "intake_lift") && has_record(c))
-            state.part_table[static_cast<std::size_t>(c.region)].engine_role = 1;
+            state.part_table[static_cast<std::size_t>(c.region)].engine_role = EngineRole::intake_valve;
         if (contains(c.line, "exhaust_lift") && has_record(c))
-            state.part_table[static_cast<std::size_t>(c.region)].engine_role = 2;
+            state.part_table[static_cast<std::size_t>(c.region)].engine_role = EngineRole::exhaust_valve;
         if (state.engine_mode == 0 && contains(c.line, "MOVING"))
             read_motion(state, c);
-        else if (contains(c.line, "MOVING"))
-            report_ignored_motion(state, c);
+        else if (contains(c.line, "MOVING") && names_motion(c.line))
+            c.unread_motions.push_back({c.line_start, c.region, c.line});
         if (contains(c.line, "[")) {
             if (c.line[0] != 'p')
                 report_stray_bracket(state, c);
@@ -489,6 +597,7 @@ int read_boundary_deck(ReaderState &state)
     }
 
     report_deck_end(state, c, end);
+    report_unread_motions(state, c);
     close_case_file(c.deck);
     remove_repeated_files(state);
     return 1;

@@ -1,5 +1,7 @@
 // The case loader: builds the dataset file table, runs the case readers in
 // their fixed order and lays out the time line.
+#include <cmath>
+
 #include "core/allocation.h"
 #include "core/diagnostics.h"
 #include "core/findings.h"
@@ -16,15 +18,21 @@ void single_step_time_line(ReaderState &state)
     state.time_values.assign(1, 0.0f);
 }
 
-// Equal steps in seconds from start to end: the divisor is always 50, so a
-// 51-step line ends at end.
-void fill_equal_steps(ReaderState &state, float start, float span)
+// Equal steps in seconds over the run, one for each step of the time line.
+void fill_equal_steps(ReaderState &state)
 {
-    state.time_values.assign(static_cast<std::size_t>(state.Num_time_steps), 0.0f);
-    float step = span / 50.0f;
-    state.time_values[0] = start;
-    for (int i = 1; i < state.Num_time_steps; ++i)
-        state.time_values[static_cast<std::size_t>(i)] = static_cast<float>(i) * step + start;
+    state.time_values = equal_step_times(state.engine_params, static_cast<std::size_t>(state.Num_time_steps));
+}
+
+// The valve lift files of a crank-angle time line, when intake_lift.in is
+// in the case folder.
+void read_lift_files(ReaderState &state)
+{
+    state.lift_files_present = file_can_be_opened(case_path(state, "intake_lift.in")) ? 1 : 0;
+    if (state.lift_files_present == 1) {
+        read_intake_lift_file(state);
+        read_exhaust_lift_file(state);
+    }
 }
 
 // Crank-angle time line of an engine case: one step per half degree.
@@ -43,22 +51,13 @@ void build_crank_time_line(ReaderState &state)
     state.crank_angles[0] = p.start;
     if (p.rpm == 0.0f)
         always_print(state, "\nERROR: FILE engine.in is missing \n\n");
-    float seconds_per_revolution = 60.0f / p.rpm;
     for (std::size_t i = 1; i < n; ++i) {
         double half_degrees = 0.5 * static_cast<double>(i);
         state.crank_angles[i] = static_cast<float>(static_cast<double>(p.start) + half_degrees);
-        state.time_values[i] = static_cast<float>((static_cast<double>(state.time_values[0]) + half_degrees) /
-                                                  360.0 * static_cast<double>(seconds_per_revolution));
+        state.time_values[i] = static_cast<float>(
+            crank_degrees_to_seconds(static_cast<double>(state.time_values[0]) + half_degrees, p.rpm));
     }
-
-    if (file_can_be_opened(case_path(state, "intake_lift.in"))) {
-        state.lift_files_present = 1;
-        read_intake_lift_file(state);
-        read_exhaust_lift_file(state);
-    } else {
-        state.lift_files_present = 0;
-        state.Num_variables -= 2;
-    }
+    read_lift_files(state);
     if (state.Num_time_steps == 1)
         state.time_values.assign(1, 0.0f);
 }
@@ -72,44 +71,79 @@ void closing_rule(ReaderState &state)
         state.time_values.assign(1, 0.0f);
 }
 
+// The time line of a case outside engine mode, in seconds. When no motion or
+// spatial file made one of several steps, the run is laid out in equal steps;
+// a run given in crank degrees (nothing turns with the crank here) is first
+// converted to seconds from 0.
+void build_seconds_time_line(ReaderState &state)
+{
+    EngineParams &p = state.engine_params;
+    const bool lay_out = state.time_values.empty() || state.Num_time_steps == 1;
+    if (state.Num_time_steps == 1)
+        state.Num_time_steps = equal_step_count;
+    if (lay_out) {
+        if (state.crank_flag == 1) {
+            p.start = 0.0f;
+            p.end = crank_degrees_to_seconds(p.end, p.rpm);
+        }
+        fill_equal_steps(state);
+    }
+    state.crank_flag = 0;
+    closing_rule(state);
+}
+
 void build_time_line(ReaderState &state)
 {
-    int S = state.crank_flag;
-    int M = state.engine_mode;
-    EngineParams &p = state.engine_params;
-    if (S == 1 && M == 1) {
-        build_crank_time_line(state);
-    } else if (S == 0 && M == 0) {
-        state.Num_variables = 2;
-        // A motion or spatial file that left a single time is laid out anew.
-        bool lay_out = state.time_values.empty() || state.Num_time_steps == 1;
-        if (state.Num_time_steps == 1)
-            state.Num_time_steps = 51;
-        if (lay_out)
-            fill_equal_steps(state, p.start, p.end - p.start);
-        closing_rule(state);
-    } else if (S == 1 && M == 0) {
-        // Crank angles asked for, but nothing turns with the crank: seconds.
-        state.crank_flag = 0;
-        state.Num_variables = 2;
-        bool lay_out = state.time_values.empty() || state.Num_time_steps == 1;
-        if (state.Num_time_steps == 1)
-            state.Num_time_steps = 51;
-        if (lay_out) {
-            p.start = 0.0f;
-            p.end = (60.0f / p.rpm) * (p.end / 360.0f);
-            fill_equal_steps(state, 0.0f, p.end);
-        }
-        closing_rule(state);
-    } else if (M == 1) {
-        if (state.Num_time_steps == 1)
+    const int crank_flag = state.crank_flag;
+    if (state.engine_mode == 1) {
+        if (crank_flag == 1)
+            build_crank_time_line(state);
+        else if (state.Num_time_steps == 1)
             state.time_values.assign(1, 0.0f);
+    } else if (crank_flag == 0 || crank_flag == 1) {
+        build_seconds_time_line(state);
     } else {
         closing_rule(state);
     }
     // Every per-step array of the time line holds Num_time_steps entries.
     if (state.Num_time_steps > 0 && state.time_values.size() != static_cast<std::size_t>(state.Num_time_steps))
         state.time_values.resize(static_cast<std::size_t>(state.Num_time_steps), 0.0f);
+}
+
+// Findings about engine.in once the time line is built: a time line that the speed 0 leaves without
+// finite times, or else an engine deck without engine.in.
+void report_engine_file(ReaderState &state)
+{
+    const std::string &path = state.dataset_files[engine_file_slot];
+    const bool opened = file_can_be_opened(path);
+    long long infinite = 0;
+    long long no_number = 0;
+    for (float t : state.time_values) {
+        infinite += std::isinf(t);
+        no_number += std::isnan(t);
+    }
+    const char *layout = "Write engine.in as a title line, a line starting with \"#\", then the four lines \"0.080 "
+                         "bore\", \"0.088 stroke\", \"0.140 conrod\" and \"1500 rpm\" in that order, with the "
+                         "engine's values (metres, revolutions per minute; the speed not 0).";
+    if (infinite + no_number > 0) {
+        const std::string cause = !opened   ? "engine.in cannot be opened, so the engine speed is 0"
+                                  : state.engine_file_read ? "engine.in gives the engine speed 0 rpm"
+                                              : "engine.in gives no engine speed (its \"rpm\" line is not read), so "
+                                                "the speed is 0";
+        add_finding(state, Severity::error, "time-line-infinite", path, -1,
+                    cause + ", and the reader turns crank degrees into seconds by dividing by it: " +
+                        std::to_string(infinite + no_number) + " of the " + counted(state.Num_time_steps, "step") +
+                        " get " + (no_number == 0 ? "an infinite time" : "no finite time") +
+                        ", so the time line cannot be shown or played." +
+                        (opened ? "" : " Bore, stroke and connecting rod are 0 as well, and the case offers no "
+                                       "engine constants."),
+                    layout);
+    } else if (state.engine_mode == 1 && !opened) {
+        add_finding(state, Severity::error, "file-missing", path, -1,
+                    "boundary.in makes this an engine case (\"$\" marks a piston), but engine.in cannot be "
+                    "opened: bore, stroke, connecting rod and speed are 0, and the case offers no engine constants.",
+                    std::string("Add engine.in to the case folder. ") + layout);
+    }
 }
 
 }  // namespace
@@ -122,23 +156,23 @@ std::string case_path(ReaderState &state, const std::string &file_name)
 int get_file_info(ReaderState &state)
 {
     debug_print(state, "get_file_info\n");
-    if (!allocated([&] { state.dataset_files.assign(5, std::string()); },
+    if (!allocated([&] { state.dataset_files.assign(first_named_file_slot + 1, std::string()); },
                    [&] { always_print(state, "Cannot allocate the dataset file table\n"); }))
         return -1;
-    state.dataset_files[1] = case_path(state, "inputs.in");
-    read_inputs_file(state);
-    state.dataset_files[0] = case_path(state, state.surface_file_name);
-    state.dataset_files[2] = case_path(state, "engine.in");
-    state.Num_variables = read_engine_file(state) == 1 ? 10 : 2;
-    state.dataset_files[3] = case_path(state, "boundary.in");
-    read_boundary_deck(state);
-    if (state.engine_mode == 1 && !file_can_be_opened(state.dataset_files[2]))
-        add_finding(state, Severity::error, "file-missing", state.dataset_files[2], -1,
-                    "boundary.in makes this an engine case (\"$\" marks a piston), but engine.in cannot be "
-                    "opened: bore, stroke, connecting rod and speed are 0, and the case offers no engine constants.",
-                    "Add engine.in to the case folder: a title line, a line starting with \"#\", then \"0.080 "
-                    "bore\", \"0.088 stroke\", \"0.140 conrod\" and \"1500 rpm\" with the engine's values.");
+    state.dataset_files[inputs_file_slot] = case_path(state, "inputs.in");
+    if (read_inputs_file(state) == 1)
+        state.files_read |= 1u << inputs_file_slot;
+    state.dataset_files[surface_file_slot] = case_path(state, state.surface_file_name);
+    state.dataset_files[engine_file_slot] = case_path(state, "engine.in");
+    state.engine_file_read = read_engine_file(state) == 1;
+    if (state.engine_file_read)
+        state.files_read |= 1u << engine_file_slot;
+    state.dataset_files[boundary_file_slot] = case_path(state, "boundary.in");
+    if (read_boundary_deck(state) == 1)
+        state.files_read |= 1u << boundary_file_slot;
     build_time_line(state);
+    count_variables(state);
+    report_engine_file(state);
     return 1;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "core/line_reader.h"
 
@@ -25,6 +26,13 @@ int read_engine_file(ReaderState &state);
 
 // boundary.in: the part and motion tables, engine roles, named files.
 int read_boundary_deck(ReaderState &state);
+// A boundary.in line whose second character is '-' starts a region block
+// (an empty line never does).
+bool starts_region(std::string_view line);
+// The region's name from the name line after a block's start: the text after
+// the line's first blank, without blanks around it, cut to the name limit;
+// empty when the line has no blank.
+std::string region_name(std::string_view name_line);
 
 // A motion profile file for region `region`: translation_steps and the time line.
 int read_motion_file(ReaderState &state, int region, const std::string &path);

@@ -57,6 +57,7 @@ int read_lift_file(ReaderState &state, const char *file_name, std::vector<float>
     ValueTable table;
     while (unit_found) {
         std::string kept = line;
+        const long long start = case_file_tell(file);
         if (read_next_line(file, line) != 1 || kept == line)
             break;
         std::vector<std::string_view> words = split_words(line, true);
@@ -64,12 +65,15 @@ int read_lift_file(ReaderState &state, const char *file_name, std::vector<float>
             break;
         table.x.push_back(parse_float(words[0]));
         table.y.push_back(parse_float(words[1]));
+        table.row_starts.push_back(start);
     }
     report_line_shapes(state, file, path,
                        "the rows end at this line, as at the end of the file: it and every row after it are "
                        "not read.");
     close_case_file(file);
-    const std::string rows = rows_text(table.x);
+    const std::string rows = rows_text(table.x, "crank degrees");
+    const std::size_t rows_read = table.x.size();
+    const bool falling = report_falling_rows(state, path, table, "degrees");
 
     // A table of fewer than two rows has no interval and no period: it covers
     // nothing and every lift stays 0.
@@ -80,13 +84,15 @@ int read_lift_file(ReaderState &state, const char *file_name, std::vector<float>
         const std::string first = number_text(state.crank_angles.front());
         const std::string last = number_text(state.crank_angles.back());
         add_finding(state, Severity::error, "lift-table-coverage", path, -1,
-                    "The lift table " + rows + " crank degrees, which does not cover the run from " + first +
+                    "The lift table " + rows + ", which does not cover the run from " + first +
                         " to " + last + " degrees (a table needs two rows or more and must reach both ends, "
                         "repeated every 720 degrees): every lift of this valve is 0.",
                     "Give rows from " + first + " or earlier to " + last +
                         " or later, or one whole cycle from 0 to 720 degrees, which the reader repeats over "
                         "the run.");
     }
+    if (covering && !falling)
+        report_bridged_stretches(state, path, table, rows_read, "lift");
     for (std::size_t i = 0; i < steps; ++i) {
         float value = 0.0f;
         if (covering && i < state.crank_angles.size() && look_up(table, state.crank_angles[i], value))

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr std::size_t resampled_steps = 51;
+constexpr std::size_t resampled_steps = equal_step_count;
 
 // The next row: time (seconds) and x, y, z. False at the end of the rows:
 // a line that is not delivered (the end of the file, or a line too long to
@@ -43,9 +43,8 @@ void grow_to(std::vector<float> &table, std::size_t entries)
 // row_time), which is resampled onto the 51 steps now in time_values.
 void report_resampled_profile(ReaderState &state, const std::string &path, const std::vector<float> &row_time)
 {
-    const std::string rows = rows_text(row_time);
     add_finding(state, row_time.empty() ? Severity::error : Severity::warning, "motion-profile-resampled", path, -1,
-                "The profile " + rows + " s; with fewer than 51 rows the reader does not use its times as "
+                "The profile " + rows_text(row_time, "s") + "; with fewer than 51 rows the reader does not use its times as "
                 "steps but lays the run out in 51 equal steps from " + number_text(state.time_values.front()) +
                     " to " + number_text(state.time_values.back()) +
                     " s and interpolates the translation between the rows.",
@@ -84,7 +83,7 @@ int open_motion_table(ReaderState &state, CaseFile &file, const std::string &pat
 float file_time_in_seconds(ReaderState &state, float t)
 {
     if (state.crank_flag == 1)
-        return t / 360.0f * (60.0f / state.engine_params.rpm);
+        return crank_degrees_to_seconds(t, state.engine_params.rpm);
     return t;
 }
 
@@ -134,20 +133,16 @@ int read_motion_file(ReaderState &state, int region, const std::string &path)
     }
 
     // Too few rows for a time line of their own: 51 equal steps over the run.
-    state.Num_variables = 2;
+    state.profile_resampled = true;
     state.Num_time_steps = static_cast<int>(resampled_steps);
     EngineParams &p = state.engine_params;
     if (state.crank_flag == 1) {
         p.start = 0.0f;
         if (!state.end_in_seconds)
-            p.end = 60.0f / p.rpm * p.end / 360.0f;
+            p.end = crank_degrees_to_seconds(p.end, p.rpm);
         state.end_in_seconds = true;
     }
-    std::vector<float> times(resampled_steps, 0.0f);
-    times[0] = p.start;
-    float spacing = (p.end - p.start) / 50.0f;
-    for (std::size_t k = 1; k < resampled_steps; ++k)
-        times[k] = static_cast<float>(k) * spacing + p.start;
+    std::vector<float> times = equal_step_times(p, resampled_steps);
 
     // The rows once more, as columns; the first pass read exactly these
     // rows from the file.

@@ -162,7 +162,7 @@ void check_inputs_file(ReaderState &state, const std::string &path, long long na
 
 int read_inputs_file(ReaderState &state)
 {
-    const std::string &path = state.dataset_files[1];
+    const std::string &path = state.dataset_files[inputs_file_slot];
     debug_print(state, "reading --> %s\n", path.c_str());
     CaseFile file;
     if (!open_case_file(file, path)) {
@@ -206,7 +206,7 @@ int read_inputs_file(ReaderState &state)
 
 int read_engine_file(ReaderState &state)
 {
-    const std::string &path = state.dataset_files[2];
+    const std::string &path = state.dataset_files[engine_file_slot];
     debug_print(state, "reading --> %s\n", path.c_str());
     CaseFile file;
     if (!open_case_file(file, path))

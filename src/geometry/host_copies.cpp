@@ -10,16 +10,6 @@
 
 namespace {
 
-// The bit-set word for nodes first .. first + 63, bits beyond `nodes` cleared.
-std::uint64_t used_word(const PartRecord &part, int first, int nodes)
-{
-    const long long w = (first >> 6) - static_cast<long long>(part.used_first_word);
-    const bool stored = w >= 0 && w < static_cast<long long>(part.used_vertices.size());
-    const std::uint64_t word = stored ? part.used_vertices[static_cast<std::size_t>(w)] : 0;
-    const int count = nodes - first;
-    return count >= 64 ? word : word & ((std::uint64_t{1} << count) - 1);
-}
-
 // Lane masks for four floats: lane j is kept when bit j of the index is set.
 struct NibbleMasks {
     std::uint32_t lane[16][4];
@@ -79,13 +69,13 @@ void copy_used_component(const PartRecord &part, const float *vertices, int node
         const int last = std::min(first + block, nodes);
         std::uint64_t any = 0;
         for (int k = first; k < last; k += 64)
-            any |= used_word(part, k, nodes);
+            any |= used_vertex_word(part, k >> 6, nodes);
         if (any == 0) {
             std::fill(dest + first, dest + last, 0.0f);
             continue;
         }
         for (int k = first; k < last; k += 64)
-            copy_masked(vertices, used_word(part, k, nodes), k, std::min(k + 64, last), dest);
+            copy_masked(vertices, used_vertex_word(part, k >> 6, nodes), k, std::min(k + 64, last), dest);
     }
     if (ring)
         move_ring(dest, 0, nodes, *ring);

@@ -5,6 +5,7 @@
 
 #include "core/allocation.h"
 #include "core/diagnostics.h"
+#include "core/findings.h"
 #include "core/reader_state.h"
 #include "geometry/surface_file.h"
 #include "motion/engine_motion.h"
@@ -49,9 +50,11 @@ int build_geometry(ReaderState &state)
     state.surface_y.clear();
     state.surface_z.clear();
 
-    const std::string path = state.dataset_files.empty() ? std::string() : state.dataset_files[0];
+    const std::string path = dataset_file(state, surface_file_slot);
+    state.files_read &= ~(1u << surface_file_slot);
     if (read_surface_file(state, path) != 1)
         return -1;
+    state.files_read |= 1u << surface_file_slot;
     // A surface node's initial coordinates are not copied: they are its
     // vertex's (or 0,0,0), recomputed from the vertex list when needed.
     allocate_variable_arrays(state);
@@ -143,12 +146,9 @@ PartRecord *host_part(ReaderState &state, int part_number)
 
 bool surface_node_used(ReaderState &state, const PartRecord &part, int node)
 {
-    if (node < 0 || node >= state.surface_vertex_count)
+    if (node < 0)
         return false;
-    const long long word = (node >> 6) - static_cast<long long>(part.used_first_word);
-    if (word < 0 || word >= static_cast<long long>(part.used_vertices.size()))
-        return false;
-    return (part.used_vertices[static_cast<std::size_t>(word)] >> (static_cast<unsigned>(node) & 63u)) & 1u;
+    return (used_vertex_word(part, node >> 6, state.surface_vertex_count) >> (static_cast<unsigned>(node) & 63u)) & 1u;
 }
 
 int allocate_part_arrays(ReaderState &state, PartRecord &part)
@@ -191,8 +191,8 @@ int allocate_variable_arrays(ReaderState &state)
 {
     // Total_Pressure joins the list once, however often the first build is tried.
     if (state.bracket_seen && !state.total_pressure_present) {
-        state.Num_variables += 1;
         state.total_pressure_present = 1;
+        count_variables(state);
     }
     const int parts = surface_part_count(state);
     if (state.Num_variables < 1 || parts == 0)
@@ -216,6 +216,8 @@ int reload_all_parts(ReaderState &state)
     debug_print(state, "reload_all_parts\n");
     if (state.current_step == state.built_step)
         return 1;
+    if (state.geometry_pending == 1)
+        begin_build_findings(state);
     if (state.geometry_pending == 1 && build_geometry(state) != 1)
         return -1;
     refresh_surface_values(state);

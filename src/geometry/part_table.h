@@ -30,6 +30,19 @@ PartRecord *host_part(ReaderState &state, int part_number);
 // A surface node's coordinates are those of its vertex when used, else 0,0,0.
 bool surface_node_used(ReaderState &state, const PartRecord &part, int node);
 
+// Word `word` of the part's used-vertex bits, counted over all nodes (bit j
+// stands for node 64 * word + j), with the bits of nodes at or beyond `limit`
+// cleared; 0 for a word outside the stored ones.
+inline std::uint64_t used_vertex_word(const PartRecord &part, long long word, int limit)
+{
+    const long long stored = word - part.used_first_word;
+    const long long count = limit - 64 * word;
+    if (stored < 0 || stored >= static_cast<long long>(part.used_vertices.size()) || count <= 0)
+        return 0;
+    const std::uint64_t bits = part.used_vertices[static_cast<std::size_t>(stored)];
+    return count >= 64 ? bits : bits & ((std::uint64_t{1} << count) - 1);
+}
+
 // Host copies of a part's node data (node k of the part at position k + 1).
 void copy_part_coords(ReaderState &state, const PartRecord &part, float **coord_array);
 void copy_part_node_ids(const PartRecord &part, int *nodeid_array);

@@ -87,6 +87,18 @@ bool corners_valid(const Triangle &t, long long vertex_count, long long *bad = n
     return true;
 }
 
+// The file ends after `present` of the `announced` vertex or triangle lines
+// (`what`) of its header; `effect` says what the missing ones become.
+void report_short_file(ReaderState &state, const std::string &path, const char *what, long long announced,
+                       long long present, const char *effect)
+{
+    add_finding(state, Severity::error, "surface-file-short", path, -1,
+                "The header announces " + std::to_string(announced) + " " + what + " lines, but the file ends after " +
+                    std::to_string(present) + ": " + effect,
+                "Check that the file was written completely (a copy cut off ends like this), or correct the count "
+                "in the header.");
+}
+
 bool read_vertex_list(ReaderState &state, CaseFile &file, const std::string &path, char *line, long long vertex_count)
 {
     const bool made = allocated(
@@ -112,6 +124,8 @@ bool read_vertex_list(ReaderState &state, CaseFile &file, const std::string &pat
         if (!next_counted_line(file, line)) {
             always_print(state, "%s: %lld of %lld vertex lines missing; those vertices are at 0,0,0\n", path.c_str(),
                          vertex_count - i, vertex_count);
+            report_short_file(state, path, "vertex", vertex_count, i,
+                              "the missing vertices lie at 0,0,0, and no triangle line follows.");
             break;
         }
         read_vertex(line, x[i], y[i], z[i]);
@@ -168,13 +182,155 @@ void report_triangles(ReaderState &state, const std::string &path, const FaultyT
                         std::to_string(parts) + "), or add region blocks for the other numbers and raise the "
                         "count line of boundary.in.");
     for (int i = 0; i < parts; ++i) {
+        const std::string &name = state.part_table[static_cast<std::size_t>(i)].name;
         if (counts[static_cast<std::size_t>(i)] == 0)
             add_finding(state, Severity::warning, "region-without-triangles", path, -1,
-                        "No triangle has region number " + std::to_string(i + 1) + " (part " +
-                            quote_line(state.part_table[static_cast<std::size_t>(i)].name) +
-                            " of boundary.in): the part is empty.",
+                        "No triangle has region number " + std::to_string(i + 1) +
+                            (name.empty() ? std::string(" (a part without a name in boundary.in)")
+                                          : " (part " + quote_line(name) + " of boundary.in)") +
+                            ": the part is empty.",
                         "Check the region numbers at the end of the triangle lines against the order of the "
                         "regions in boundary.in.");
+    }
+}
+
+// The header: three integers, the first not used. Negative counts read as 0.
+// False when the vertex count cannot be believed (reported).
+bool read_surface_header(ReaderState &state, CaseFile &file, const std::string &path, char *line,
+                         long long &vertex_count, long long &triangle_count)
+{
+    read_next_line(file, line);
+    const char *p = line;
+    const char *end = buffer_end(line);
+    parse_leading_integer(p, end, &p);
+    vertex_count = std::max(0LL, parse_leading_integer(p, end, &p));
+    triangle_count = std::max(0LL, parse_leading_integer(p, end, &p));
+
+    const long long room = case_file_size(file) - case_file_tell(file);
+    if (vertex_count > INT_MAX || (vertex_count > room && vertex_count > short_file_vertex_allowance)) {
+        always_print(state, "%s: cannot allocate the %lld vertices its header announces\n", path.c_str(), vertex_count);
+        return false;
+    }
+    return true;
+}
+
+// What the first pass over the triangle lines found, per part and in all.
+struct TriangleTally {
+    std::vector<long long> counts;
+    // Each part's lowest and highest vertex, which bound its bit set.
+    std::vector<long long> lowest, highest;
+    long long lines_read = 0;
+    FaultyTriangles bad_corner, bad_region;
+};
+
+// First pass over the triangle lines: counts each part's triangles, so that
+// its connectivity is allocated once at its exact size. Nothing is sized by
+// the announced count: the loop ends with the file.
+TriangleTally count_triangles(ReaderState &state, CaseFile &file, const std::string &path, char *line, int parts,
+                              long long vertex_count, long long triangle_count)
+{
+    TriangleTally tally;
+    tally.counts.assign(static_cast<std::size_t>(parts), 0);
+    tally.lowest.assign(static_cast<std::size_t>(parts), vertex_count);
+    tally.highest.assign(static_cast<std::size_t>(parts), 1);
+    Triangle t{};
+    for (long long i = 0; i < triangle_count; ++i) {
+        const long long line_start = case_file_tell(file);
+        if (!next_counted_line(file, line)) {
+            always_print(state, "%s: %lld of %lld triangle lines missing\n", path.c_str(), triangle_count - i,
+                         triangle_count);
+            report_short_file(state, path, "triangle", triangle_count, i,
+                              "the missing triangles belong to no part, and a part whose triangles were all "
+                              "among them is empty.");
+            break;
+        }
+        ++tally.lines_read;
+        read_triangle(line, t);
+        long long bad = 0;
+        if (!corners_valid(t, vertex_count, &bad)) {
+            always_print(state, "%s: triangle %lld skipped, its vertex number %lld is not between 1 and %lld\n",
+                         path.c_str(), i + 1, bad, vertex_count);
+            tally.bad_corner.add(line_start, line, bad);
+            continue;
+        }
+        if (t.region < 1 || t.region > parts) {
+            tally.bad_region.add(line_start, line, t.region);
+            continue;
+        }
+        const std::size_t r = static_cast<std::size_t>(t.region - 1);
+        ++tally.counts[r];
+        for (long long corner : t.corner) {
+            tally.lowest[r] = std::min(tally.lowest[r], corner);
+            tally.highest[r] = std::max(tally.highest[r], corner);
+        }
+    }
+    return tally;
+}
+
+// Makes every surface part a triangle part over all vertices, with room for
+// its counted triangles and a bit set from its lowest to its highest vertex.
+bool size_surface_parts(ReaderState &state, const std::string &path, const TriangleTally &tally,
+                        long long vertex_count)
+{
+    for (std::size_t i = 0; i < tally.counts.size(); ++i) {
+        PartRecord &part = state.part_table[i];
+        if (tally.counts[i] > INT_MAX) {
+            always_print(state, "%s: cannot allocate the triangles of part %s\n", path.c_str(), part.name.c_str());
+            return false;
+        }
+        part.element_type = element_type_triangle;
+        part.nodes_per_element = 3;
+        part.element_type_index = 2;
+        part.number_of_nodes = static_cast<int>(vertex_count);
+        part.number_of_elements = static_cast<int>(tally.counts[i]);
+        if (allocate_part_arrays(state, part) != 1)
+            return false;
+        part.used_first_word = 0;
+        part.used_vertices.clear();
+        if (part.number_of_elements > 0) {
+            const long long first_word = (tally.lowest[i] - 1) >> 6;
+            const long long last_word = (tally.highest[i] - 1) >> 6;
+            const std::size_t words = static_cast<std::size_t>(last_word - first_word + 1);
+            if (!allocated([&] { part.used_vertices.assign(words, 0); },
+                           [&] {
+                               always_print(state, "%s: cannot allocate the vertex set of part %s\n", path.c_str(),
+                                            part.name.c_str());
+                           }))
+                return false;
+            part.used_first_word = static_cast<int>(first_word);
+        }
+    }
+    return true;
+}
+
+// Second pass over the `lines` triangle lines the first pass read: fills the
+// connectivity and marks the vertices each part uses.
+void fill_triangles(ReaderState &state, CaseFile &file, char *line, long long lines, int parts,
+                    long long vertex_count)
+{
+    std::vector<int> filled(static_cast<std::size_t>(parts), 0);
+    Triangle t{};
+    for (long long i = 0; i < lines; ++i) {
+        if (!next_counted_line(file, line))
+            break;
+        read_triangle(line, t);
+        if (!corners_valid(t, vertex_count) || t.region < 1 || t.region > parts)
+            continue;
+        std::size_t r = static_cast<std::size_t>(t.region - 1);
+        PartRecord &part = state.part_table[r];
+        int e = filled[r];
+        if (e >= part.number_of_elements)
+            continue;  // the file changed between the passes
+        filled[r] = e + 1;
+        int *corners = part.connectivity.data() + 3 * static_cast<std::size_t>(e);
+        for (int k = 0; k < 3; ++k) {
+            const int n = static_cast<int>(t.corner[k]);
+            corners[k] = n;
+            const unsigned bit = static_cast<unsigned>(n - 1);
+            const std::size_t word = (bit >> 6) - static_cast<unsigned>(part.used_first_word);
+            if (word < part.used_vertices.size())  // else the file changed between the passes
+                part.used_vertices[word] |= std::uint64_t{1} << (bit & 63u);
+        }
     }
 }
 
@@ -197,129 +353,29 @@ int read_surface_file(ReaderState &state, const std::string &path)
         return -1;
     }
     char line[line_buffer_size] = {};
-
-    // Header: three integers, the first not used. Negative counts read as 0.
-    read_next_line(file, line);
-    const char *p = line;
-    const char *end = buffer_end(line);
-    parse_leading_integer(p, end, &p);
-    long long vertex_count = parse_leading_integer(p, end, &p);
-    long long triangle_count = parse_leading_integer(p, end, &p);
-    if (vertex_count < 0)
-        vertex_count = 0;
-    if (triangle_count < 0)
-        triangle_count = 0;
-
-    long long room = case_file_size(file) - case_file_tell(file);
-    if (vertex_count > INT_MAX || (vertex_count > room && vertex_count > short_file_vertex_allowance)) {
-        always_print(state, "%s: cannot allocate the %lld vertices its header announces\n", path.c_str(), vertex_count);
-        return -1;
-    }
-    if (!read_vertex_list(state, file, path, line, vertex_count))
+    long long vertex_count = 0;
+    long long triangle_count = 0;
+    if (!read_surface_header(state, file, path, line, vertex_count, triangle_count) ||
+        !read_vertex_list(state, file, path, line, vertex_count))
         return -1;
 
-    // First pass over the triangle lines: count each part's triangles, so
-    // that its connectivity is allocated once at its exact size. Nothing is
-    // sized by the announced count: the loop ends with the file.
+    // The triangle lines are read twice, so where they start and the line
+    // read before them are kept: a line too long to read takes the line
+    // before it again, in both passes alike.
     const int parts = surface_part_count(state);
     const long long triangles_start = case_file_tell(file);
     char line_before_triangles[line_buffer_size];
     std::memcpy(line_before_triangles, line, sizeof line);
-    std::vector<long long> counts(static_cast<std::size_t>(parts), 0);
-    // Each part's lowest and highest vertex, which bound its bit set.
-    std::vector<long long> lowest(static_cast<std::size_t>(parts), vertex_count);
-    std::vector<long long> highest(static_cast<std::size_t>(parts), 1);
-    long long lines_read = 0;
-    Triangle t{};
-    FaultyTriangles bad_corner, bad_region;
-    for (long long i = 0; i < triangle_count; ++i) {
-        const long long line_start = case_file_tell(file);
-        if (!next_counted_line(file, line)) {
-            always_print(state, "%s: %lld of %lld triangle lines missing\n", path.c_str(), triangle_count - i,
-                         triangle_count);
-            break;
-        }
-        ++lines_read;
-        read_triangle(line, t);
-        long long bad = 0;
-        if (!corners_valid(t, vertex_count, &bad)) {
-            always_print(state, "%s: triangle %lld skipped, its vertex number %lld is not between 1 and %lld\n",
-                         path.c_str(), i + 1, bad, vertex_count);
-            bad_corner.add(line_start, line, bad);
-            continue;
-        }
-        if (t.region < 1 || t.region > parts)
-            bad_region.add(line_start, line, t.region);
-        if (t.region >= 1 && t.region <= parts) {
-            const std::size_t r = static_cast<std::size_t>(t.region - 1);
-            ++counts[r];
-            for (long long corner : t.corner) {
-                lowest[r] = std::min(lowest[r], corner);
-                highest[r] = std::max(highest[r], corner);
-            }
-        }
-    }
-
+    const TriangleTally tally = count_triangles(state, file, path, line, parts, vertex_count, triangle_count);
     report_line_shapes(state, file, path,
                        "the reader takes the line before it again in its place (a vertex or triangle of its "
                        "own is lost, the one before it counts twice).");
-    report_triangles(state, path, bad_corner, bad_region, counts, vertex_count);
+    report_triangles(state, path, tally.bad_corner, tally.bad_region, tally.counts, vertex_count);
+    if (!size_surface_parts(state, path, tally, vertex_count))
+        return -1;
 
-    for (int i = 0; i < parts; ++i) {
-        PartRecord &part = state.part_table[static_cast<std::size_t>(i)];
-        if (counts[static_cast<std::size_t>(i)] > INT_MAX) {
-            always_print(state, "%s: cannot allocate the triangles of part %s\n", path.c_str(), part.name.c_str());
-            return -1;
-        }
-        part.element_type = element_type_triangle;
-        part.nodes_per_element = 3;
-        part.element_type_index = 2;
-        part.number_of_nodes = static_cast<int>(vertex_count);
-        part.number_of_elements = static_cast<int>(counts[static_cast<std::size_t>(i)]);
-        if (allocate_part_arrays(state, part) != 1)
-            return -1;
-        part.used_first_word = 0;
-        part.used_vertices.clear();
-        if (part.number_of_elements > 0) {
-            const long long first_word = (lowest[static_cast<std::size_t>(i)] - 1) >> 6;
-            const long long last_word = (highest[static_cast<std::size_t>(i)] - 1) >> 6;
-            const std::size_t words = static_cast<std::size_t>(last_word - first_word + 1);
-            if (!allocated([&] { part.used_vertices.assign(words, 0); },
-                           [&] {
-                               always_print(state, "%s: cannot allocate the vertex set of part %s\n", path.c_str(),
-                                            part.name.c_str());
-                           }))
-                return -1;
-            part.used_first_word = static_cast<int>(first_word);
-        }
-    }
-
-    // Second pass over the same lines: fill the connectivity and mark the
-    // vertices each part uses.
     case_file_seek(file, triangles_start);
     std::memcpy(line, line_before_triangles, sizeof line);
-    std::vector<int> filled(static_cast<std::size_t>(parts), 0);
-    for (long long i = 0; i < lines_read; ++i) {
-        if (!next_counted_line(file, line))
-            break;
-        read_triangle(line, t);
-        if (!corners_valid(t, vertex_count) || t.region < 1 || t.region > parts)
-            continue;
-        std::size_t r = static_cast<std::size_t>(t.region - 1);
-        PartRecord &part = state.part_table[r];
-        int e = filled[r];
-        if (e >= part.number_of_elements)
-            continue;  // the file changed between the passes
-        filled[r] = e + 1;
-        int *corners = part.connectivity.data() + 3 * static_cast<std::size_t>(e);
-        for (int k = 0; k < 3; ++k) {
-            const int n = static_cast<int>(t.corner[k]);
-            corners[k] = n;
-            const unsigned bit = static_cast<unsigned>(n - 1);
-            const std::size_t word = (bit >> 6) - static_cast<unsigned>(part.used_first_word);
-            if (word < part.used_vertices.size())  // else the file changed between the passes
-                part.used_vertices[word] |= std::uint64_t{1} << (bit & 63u);
-        }
-    }
+    fill_triangles(state, file, line, tally.lines_read, parts, vertex_count);
     return 1;
 }

@@ -96,7 +96,7 @@ int USERD_get_number_of_files_in_dataset(void)
 {
     ReaderState &state = default_reader();
     debug_print(state, "USERD_get_number_of_files_in_dataset\n");
-    state.Num_dataset_files = state.Num_extra_files + 4;
+    state.Num_dataset_files = state.Num_extra_files + first_named_file_slot;
     debug_print(state, "Num_dataset_files = %d\n", state.Num_dataset_files);
     return state.Num_dataset_files;
 }
@@ -109,7 +109,7 @@ int USERD_get_dataset_query_file_info(Z_QFILES *qfiles)
     return guarded(state, "USERD_get_dataset_query_file_info", Z_ERR, [&]() -> int {
         debug_print(state, "USERD_get_dataset_query_file_info\n");
         debug_print(state, "-----Data_set files-----\n");
-        int count = state.Num_extra_files + 4;
+        int count = state.Num_extra_files + first_named_file_slot;
         for (int i = 0; i < count; ++i) {
             std::string name;
             if (static_cast<std::size_t>(i) < state.dataset_files.size())

@@ -15,6 +15,19 @@ float current_crank_theta(ReaderState &state);
 // Piston travel above bottom dead centre at the current step, in metres.
 float piston_displacement(ReaderState &state);
 
+// The slider crank behind the piston and the liner, at crank angle theta
+// (radians), in double precision from the single-precision stroke and rod
+// length L: the crank's height r cos theta (r = stroke / 2), the rod's height
+// sqrt(L^2 - (r sin theta)^2), and the rest L - r. The travel above bottom
+// dead centre is crank + rod - rest; each caller adds the terms in its own
+// order, which fixes the last bits of its result.
+struct SliderCrank {
+    double crank;
+    double rod;
+    double rest;
+};
+SliderCrank slider_crank(double theta, float stroke, float conrod);
+
 // The value of variable which_var (1-based, as the host counts the variable
 // list) when it is an engine constant, at the current step; -1.0 for any
 // other variable number.

@@ -1,7 +1,5 @@
 // The moving liner: the bottom ring of every liner part follows the piston,
 // the rest of the liner stays where it was read, so the liner stretches.
-#include <cmath>
-
 #include "core/diagnostics.h"
 #include "core/findings.h"
 #include "core/reader_state.h"
@@ -19,7 +17,7 @@ void report_ring(ReaderState &state, const PartRecord &part, float lowest, int u
 {
     if (unused == 0 || lowest != 0.0f)
         return;
-    const std::string &path = state.dataset_files.empty() ? std::string() : state.dataset_files[0];
+    const std::string &path = dataset_file(state, surface_file_slot);
     if (used_in_ring == 0)
         add_finding(state, Severity::error, "liner-ring-unused-vertices", path, -1,
                     "With \"Moving Liner\" on, the bottom ring of liner part " + quote_line(part.name) +
@@ -70,9 +68,8 @@ void build_bottom_ring(ReaderState &state, PartRecord &part)
 int get_rigidbody_motion(ReaderState &state)
 {
     debug_print(state, "get_rigidbody_motion\n");
-    const double theta = current_crank_theta(state);
-    const float r = state.engine_params.stroke * 0.5f;
-    const double L = state.engine_params.conrod;
+    const SliderCrank s =
+        slider_crank(current_crank_theta(state), state.engine_params.stroke, state.engine_params.conrod);
     const int parts = surface_part_count(state);
     for (int i = 0; i < parts; ++i) {
         PartRecord &part = state.part_table[static_cast<std::size_t>(i)];
@@ -85,9 +82,7 @@ int get_rigidbody_motion(ReaderState &state)
         if (!part.liner_bottom_nodes_built)
             continue;
         // From the z as read, so that every step is computed afresh.
-        const double z0 = part.liner_min_z;
-        const double rs = r * std::sin(theta);
-        part.liner_bottom_z = static_cast<float>(z0 - (L - r) + r * std::cos(theta) + std::sqrt(L * L - rs * rs));
+        part.liner_bottom_z = static_cast<float>(static_cast<double>(part.liner_min_z) - s.rest + s.crank + s.rod);
     }
     return 1;
 }

@@ -27,11 +27,17 @@ float current_crank_theta(ReaderState &state)
     return static_cast<float>(static_cast<double>(current_crank_angle(state)) * degrees_to_radians);
 }
 
+SliderCrank slider_crank(double theta, float stroke, float conrod)
+{
+    const float r = stroke * 0.5f;
+    const double L = conrod;
+    const double rs = r * std::sin(theta);
+    return {r * std::cos(theta), std::sqrt(L * L - rs * rs), L - r};
+}
+
 float piston_displacement(ReaderState &state)
 {
-    const double theta = current_crank_theta(state);
-    const float r = state.engine_params.stroke * 0.5f;
-    const double L = state.engine_params.conrod;
-    const double rs = r * std::sin(theta);
-    return static_cast<float>(r * std::cos(theta) + std::sqrt(L * L - rs * rs) - (L - r));
+    const SliderCrank s =
+        slider_crank(current_crank_theta(state), state.engine_params.stroke, state.engine_params.conrod);
+    return static_cast<float>(s.crank + s.rod - s.rest);
 }

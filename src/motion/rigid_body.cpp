@@ -39,19 +39,17 @@ void set_valve_translation(ReaderState &state, float *values, const float *direc
 int engine_values(ReaderState &state, int part_number, const PartRecord &part, float *values)
 {
     switch (part.engine_role) {
-    case -1:
+    case EngineRole::none:
         return Z_UNDEF;
-    case 0:
+    case EngineRole::piston:
         values[2] = piston_displacement(state);
         break;
-    case 1:
+    case EngineRole::intake_valve:
         set_valve_translation(state, values, state.intake_direction, state.intake_lift);
         break;
-    case 2:
+    case EngineRole::exhaust_valve:
         set_valve_translation(state, values, state.exhaust_direction, state.exhaust_lift);
         break;
-    default:
-        return Z_ERR;
     }
     for (int i = 0; i < 7; ++i)
         debug_print(state, "%d\tvalues[%d] = %f\n", part_number, i, static_cast<double>(values[i]));
@@ -96,7 +94,7 @@ int motion_values(ReaderState &state, const MotionRecord &motion, float *values)
     }
     // The rotation angle is the step index times a fixed spacing of one
     // fiftieth of the run, not the step's time.
-    const float spacing = (state.engine_params.end - state.engine_params.start) / 50.0f;
+    const float spacing = equal_step_spacing(state.engine_params);
     if (motion.has_rotation) {
         const float *centre = motion.rotation;
         const float h = (static_cast<float>(step) * motion.rotation[6]) * spacing;

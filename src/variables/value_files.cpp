@@ -27,12 +27,13 @@ void read_value_table(CaseFile &file, ValueTable &table)
     read_next_line(file, line);
     if (!find_unit_line(file, line, -1))
         return;
-    while (read_next_line(file, line) == 1) {
+    for (long long start = case_file_tell(file); read_next_line(file, line) == 1; start = case_file_tell(file)) {
         std::vector<std::string_view> words = split_words(line, true);
         if (words.empty())
             break;
         table.x.push_back(parse_float(words[0]));
         table.y.push_back(words.size() > 1 ? parse_float(words[1]) : 0.0f);
+        table.row_starts.push_back(start);
     }
 }
 
@@ -101,17 +102,19 @@ int get_variable_values_from_file(ReaderState &state, int part_index, int slot)
                                "the rows end at this line, as at the end of the file: it and every row after "
                                "it are not read.");
             close_case_file(file);
-            const std::string rows = rows_text(table.x);
+            const std::size_t rows_read = table.x.size();
             const std::string variable = std::string(slot_name(state, slot)) + " of part " +
                                          quote_line(part.name);
 
             bool seconds = state.engine_mode == 0 && state.crank_flag == 0;
             bool crank = state.engine_mode == 1 && state.crank_flag == 1;
+            const bool falling =
+                (seconds || crank) && report_falling_rows(state, path, table, seconds ? "s" : "degrees");
             if (seconds) {
                 int missed = place_on_steps(state, part, slot, table, state.time_values);
                 if (missed > 0 && !state.time_values.empty())
                     add_finding(state, Severity::warning, "value-table-coverage", path, -1,
-                                "The table " + rows + " seconds, but the run goes from " +
+                                "The table " + rows_text(table.x, "s") + ", but the run goes from " +
                                     number_text(state.time_values.front()) + " to " +
                                     number_text(state.time_values.back()) + " s: " + std::to_string(missed) +
                                     " steps outside the rows get 0 for the " + variable + ".",
@@ -120,17 +123,21 @@ int get_variable_values_from_file(ReaderState &state, int part_index, int slot)
                 // A table that does not cover the whole crank range gives no step a value.
                 const float first = state.crank_angles.front();
                 const float last = state.crank_angles.back();
-                if (place_on_crank_range(table, first, last))
+                const std::string rows = rows_text(table.x, "crank degrees");
+                if (place_on_crank_range(table, first, last)) {
                     place_on_steps(state, part, slot, table, state.crank_angles);
-                else
+                    if (!falling)
+                        report_bridged_stretches(state, path, table, rows_read, slot_name(state, slot));
+                } else {
                     add_finding(state, Severity::error, "value-table-coverage", path, -1,
-                                "The table " + rows + " crank degrees, which does not cover the run from " +
+                                "The table " + rows + ", which does not cover the run from " +
                                     number_text(first) + " to " + number_text(last) +
                                     " degrees, and such a table gives no step a value: the " + variable +
                                     " is 0 at every step.",
                                 "Give rows from " + number_text(first) + " or earlier to " + number_text(last) +
                                     " or later, or one whole cycle from 0 to 720 degrees, which the reader "
                                     "repeats over the run.");
+                }
             }
             // A crank table in a seconds case, or the other way round, gives nothing.
         },

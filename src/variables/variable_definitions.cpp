@@ -170,7 +170,7 @@ void read_value_line(ReaderState &state, PartRecord &part, std::string_view line
     if (line.empty())
         return;
     if ((line[0] == 'p' || line[0] == 't') && !contains(line, "\""))
-        check_value_line(state, state.dataset_files[3], line, start);
+        check_value_line(state, state.dataset_files[boundary_file_slot], line, start);
     int T = state.total_pressure_present;
     bool quoted = contains(line, "\"");
     if (line[0] == 'p') {
@@ -214,7 +214,7 @@ int get_var_file_names_and_constant_values(ReaderState &state)
     }
 
     CaseFile file;
-    if (state.dataset_files.size() < 4 || !open_case_file(file, state.dataset_files[3]))
+    if (!open_case_file(file, dataset_file(state, boundary_file_slot)))
         return -1;
 
     char line[line_buffer_size] = "";
@@ -228,7 +228,7 @@ int get_var_file_names_and_constant_values(ReaderState &state)
         read_next_line(file, line);
         if (std::strcmp(line, previous) == 0)
             break;
-        if (line[0] == '\0' || line[1] != '-')
+        if (!starts_region(line))
             continue;
         ++region;
 

@@ -5,8 +5,8 @@
  *   case_open_close CASE [CYCLES]       (CYCLES: 1000 unless given)
  *
  * Every odd cycle opens with the moving liner, every even one without; the
- * step walks through the time line. The heap in use and the resident size
- * are printed after 10 cycles and after the last; the program fails when
+ * step walks through the time line. The heap in use is printed after 10
+ * cycles and after the last; the program fails when
  * the heap in use grew by more than a few bytes per cycle, or when any call
  * failed. scripts/memcheck.sh runs it under valgrind as well. Linux only:
  * the heap in use is told by glibc (mallinfo2) or, under valgrind, whose
@@ -39,25 +39,6 @@ static long heap_in_use(void)
 #endif
     struct mallinfo2 info = mallinfo2();
     return (long)(info.uordblks + info.hblkhd);
-}
-
-/* Resident size in kB, or -1 when /proc cannot tell or the program runs
- * under valgrind (whose own size, with the freed blocks it holds back, it
- * would be). */
-static long resident_kb(void)
-{
-#if defined(HAVE_MEMCHECK_COUNTS)
-    if (RUNNING_ON_VALGRIND)
-        return -1;
-#endif
-    long pages = -1, resident = -1;
-    FILE *f = fopen("/proc/self/statm", "r");
-    if (!f)
-        return -1;
-    if (fscanf(f, "%ld %ld", &pages, &resident) != 2)
-        resident = -1;
-    fclose(f);
-    return resident < 0 ? -1 : resident * 4;
 }
 
 /* One open, the queries of one step and the close; 0 on success, else a
@@ -117,23 +98,15 @@ int main(int argc, char **argv)
         fprintf(stderr, "case_open_close: at least 11 cycles, not %s\n", argv[2]);
         return 2;
     }
-    long heap_10 = 0, resident_10 = 0;
+    long heap_10 = 0;
     for (int i = 1; i <= cycles; ++i) {
         if (cycle(argv[1], i))
             return 1;
-        if (i == 10) {
+        if (i == 10)
             heap_10 = heap_in_use();
-            resident_10 = resident_kb();
-        }
     }
-    const long heap_end = heap_in_use(), resident_end = resident_kb();
-    printf("after 10 cycles: heap in use %ld bytes", heap_10);
-    if (resident_10 >= 0)
-        printf(", resident %ld kB", resident_10);
-    printf("\nafter %d cycles: heap in use %ld bytes", cycles, heap_end);
-    if (resident_end >= 0)
-        printf(", resident %ld kB", resident_end);
-    printf("\n");
+    const long heap_end = heap_in_use();
+    printf("heap in use after 10 cycles: %ld bytes; after %d cycles: %ld bytes\n", heap_10, cycles, heap_end);
     if (heap_end - heap_10 > ALLOWED_GROWTH) {
         fprintf(stderr, "case_open_close: the heap grew by %ld bytes over %d cycles\n", heap_end - heap_10,
                 cycles - 10);

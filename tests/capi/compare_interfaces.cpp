@@ -1,10 +1,10 @@
-// Drives the host library (loaded at run time, as the host loads it) and the
-// case library over every golden case and compares their answers value by
+// Drives the host library (linked in; the host tool's golden transcripts load
+// it at run time) and the case library over every golden case and compares their answers value by
 // value: time line, parts and their sizes, coordinates, node numbers and
 // triangles at several steps (the moving liner included), rigid-body values,
 // variable values and constants. Both libraries hold their own reader.
 //
-//   compare_interfaces HOST_LIBRARY GOLDEN_FOLDER
+//   compare_interfaces GOLDEN_FOLDER
 //
 // Prints one line per case and liner choice; exits 1 at the first mismatch.
 #include <cstdio>
@@ -15,83 +15,15 @@
 #include <string>
 #include <vector>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
-
 #include "userd_api.h"
 #include "vortimar_case.h"
 
 namespace {
 
-struct Host {
-    void (*set_extra_gui_data)(int *, int *, char **);
-    int (*set_filenames)(char *, char *, char *, int);
-    int (*get_num_of_time_steps)(int);
-    int (*get_sol_times)(int, float *);
-    void (*set_time_set_and_step)(int, int);
-    int (*get_number_of_model_parts)();
-    int (*get_gold_part_build_info)(int *, int *, char **, int *, int **, int **, int **);
-    int (*get_number_of_variables)();
-    int (*get_gold_variable_info)(char **, char **, int *, int *, int *, char **, float *, int *, int *);
-    int (*get_part_coords)(int, float **);
-    int (*get_part_node_ids)(int, int *);
-    int (*get_part_elements_by_type)(int, int, int **);
-    int (*rigidbody_existence)();
-    int (*rigidbody_values)(int, float *);
-    int (*get_var_by_component)(int, int, int, int, int, int, float *);
-    float (*get_constant_val)(int, int);
-};
-
 [[noreturn]] void stop(const std::string &text)
 {
     std::fprintf(stderr, "compare_interfaces: %s\n", text.c_str());
     std::exit(1);
-}
-
-void *symbol(void *library, const char *name)
-{
-#if defined(_WIN32)
-    void *p = reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(library), name));
-#else
-    void *p = dlsym(library, name);
-#endif
-    if (!p)
-        stop(std::string("the host library lacks ") + name);
-    return p;
-}
-
-Host load_host(const char *path)
-{
-#if defined(_WIN32)
-    void *library = LoadLibraryA(path);
-#else
-    void *library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-#endif
-    if (!library)
-        stop(std::string("cannot load ") + path);
-    Host h{};
-#define RESOLVE(name) h.name = reinterpret_cast<decltype(h.name)>(symbol(library, "USERD_" #name))
-    RESOLVE(set_extra_gui_data);
-    RESOLVE(set_filenames);
-    RESOLVE(get_num_of_time_steps);
-    RESOLVE(get_sol_times);
-    RESOLVE(set_time_set_and_step);
-    RESOLVE(get_number_of_model_parts);
-    RESOLVE(get_gold_part_build_info);
-    RESOLVE(get_number_of_variables);
-    RESOLVE(get_gold_variable_info);
-    RESOLVE(get_part_coords);
-    RESOLVE(get_part_node_ids);
-    RESOLVE(get_part_elements_by_type);
-    RESOLVE(rigidbody_existence);
-    RESOLVE(rigidbody_values);
-    RESOLVE(get_var_by_component);
-    RESOLVE(get_constant_val);
-#undef RESOLVE
-    return h;
 }
 
 // One comparison run: the case's name and choice for messages, and a count
@@ -132,9 +64,9 @@ struct HostVariable {
     bool constant = false;
 };
 
-std::vector<HostPart> host_parts(Host &h)
+std::vector<HostPart> host_parts()
 {
-    const int parts = h.get_number_of_model_parts();
+    const int parts = USERD_get_number_of_model_parts();
     std::vector<int> ids(parts), types(parts), nodes(parts);
     std::vector<std::vector<char>> names(parts, std::vector<char>(Z_BUFL + 1, 0));
     std::vector<std::vector<int>> elements(parts, std::vector<int>(Z_MAXTYPE, 0));
@@ -144,7 +76,7 @@ std::vector<HostPart> host_parts(Host &h)
         name_rows.push_back(names[p].data());
         element_rows.push_back(elements[p].data());
     }
-    h.get_gold_part_build_info(ids.data(), types.data(), name_rows.data(), nodes.data(), element_rows.data(), nullptr,
+    USERD_get_gold_part_build_info(ids.data(), types.data(), name_rows.data(), nodes.data(), element_rows.data(), nullptr,
                                nullptr);
     std::vector<HostPart> result(parts);
     for (int p = 0; p < parts; ++p) {
@@ -156,9 +88,9 @@ std::vector<HostPart> host_parts(Host &h)
     return result;
 }
 
-std::vector<HostVariable> host_variables(Host &h)
+std::vector<HostVariable> host_variables()
 {
-    const int count = h.get_number_of_variables();
+    const int count = USERD_get_number_of_variables();
     const int n = count > 0 ? count : 1;
     std::vector<std::vector<char>> names(n, std::vector<char>(Z_BUFL + 1, 0)), files(n, std::vector<char>(Z_BUFL + 1, 0)),
         ifiles(n, std::vector<char>(Z_BUFL + 1, 0));
@@ -170,7 +102,7 @@ std::vector<HostVariable> host_variables(Host &h)
     }
     std::vector<int> type(n), classify(n), complex(n), contran(n), timeset(n);
     std::vector<float> freq(n);
-    h.get_gold_variable_info(name_rows.data(), file_rows.data(), type.data(), classify.data(), complex.data(),
+    USERD_get_gold_variable_info(name_rows.data(), file_rows.data(), type.data(), classify.data(), complex.data(),
                              ifile_rows.data(), freq.data(), contran.data(), timeset.data());
     std::vector<HostVariable> result(count > 0 ? count : 0);
     for (std::size_t i = 0; i < result.size(); ++i) {
@@ -181,7 +113,7 @@ std::vector<HostVariable> host_variables(Host &h)
 }
 
 // Compares one part at the current step (already set on both sides).
-void compare_part(Run &r, Host &h, vc_case *c, int part, int step, const HostPart &hp,
+void compare_part(Run &r, vc_case *c, int part, int step, const HostPart &hp,
                   const std::vector<HostVariable> &variables)
 {
     const std::string at = "part " + std::to_string(part) + " step " + std::to_string(step);
@@ -195,8 +127,8 @@ void compare_part(Run &r, Host &h, vc_case *c, int part, int step, const HostPar
     std::vector<float> hx(slots), hy(slots), hz(slots);
     float *coords[3] = {hx.data(), hy.data(), hz.data()};
     std::vector<int> hids(slots);
-    r.expect(h.get_part_coords(part, coords) == Z_OK, at + " host coordinates");
-    r.expect(h.get_part_node_ids(part, hids.data()) == Z_OK, at + " host node ids");
+    r.expect(USERD_get_part_coords(part, coords) == Z_OK, at + " host coordinates");
+    r.expect(USERD_get_part_node_ids(part, hids.data()) == Z_OK, at + " host node ids");
 
     std::vector<float> xyz(3 * static_cast<std::size_t>(n) + 1);
     std::vector<int> numbers(static_cast<std::size_t>(n) + 1);
@@ -227,7 +159,7 @@ void compare_part(Run &r, Host &h, vc_case *c, int part, int step, const HostPar
             rows.push_back(conn.data() + 3 * e);
         std::vector<int> tri(3 * static_cast<std::size_t>(m) + 1);
         if (m > 0) {
-            r.expect(h.get_part_elements_by_type(part, Z_TRI03, rows.data()) == Z_OK, at + " host triangles");
+            r.expect(USERD_get_part_elements_by_type(part, Z_TRI03, rows.data()) == Z_OK, at + " host triangles");
             r.expect_ok(vc_part_triangles(c, part, tri.data(), 3 * m), at + " vc_part_triangles");
         }
         for (int k = 0; k < 3 * m; ++k) {
@@ -242,7 +174,7 @@ void compare_part(Run &r, Host &h, vc_case *c, int part, int step, const HostPar
     }
 
     float hv[14], cv[14];
-    const int hcode = h.rigidbody_values(part, hv);
+    const int hcode = USERD_rigidbody_values(part, hv);
     const int ccode = vc_rigid_body(c, part, step, cv);
     r.expect_ok(ccode, at + " vc_rigid_body");
     r.expect((hcode == Z_OK && ccode == VC_OK) || (hcode == Z_UNDEF && ccode == VC_NO_VALUES),
@@ -256,7 +188,7 @@ void compare_part(Run &r, Host &h, vc_case *c, int part, int step, const HostPar
             continue;
         const int var = static_cast<int>(v) + 1;
         std::vector<float> hval(slots, 0.0f), cval(static_cast<std::size_t>(n) + 1, 0.0f);
-        const int hres = h.get_var_by_component(var, part, Z_SCALAR, Z_PER_NODE, 0, 0, hval.data());
+        const int hres = USERD_get_var_by_component(var, part, Z_SCALAR, Z_PER_NODE, 0, 0, hval.data());
         const int cres = vc_part_values(c, part, step, var, cval.data(), n);
         r.expect_ok(cres, at + " vc_part_values");
         r.expect((hres == Z_OK && cres == VC_OK) || (hres == Z_UNDEF && cres == VC_NO_VALUES),
@@ -289,7 +221,7 @@ std::vector<int> steps_to_compare(int steps)
     return std::vector<int>(chosen.begin(), chosen.end());
 }
 
-void compare_case(Host &h, const std::filesystem::path &folder, bool liner)
+void compare_case(const std::filesystem::path &folder, bool liner)
 {
     Run r;
     r.label = folder.filename().string() + (liner ? " (moving liner)" : "");
@@ -311,22 +243,22 @@ void compare_case(Host &h, const std::filesystem::path &folder, bool liner)
     int pulldown[1] = {0};
     char field[Z_LEN_GUI_FIELD_STR] = {0};
     char *fields[1] = {field};
-    h.set_extra_gui_data(toggle, pulldown, fields);
+    USERD_set_extra_gui_data(toggle, pulldown, fields);
     std::string name = "inputs.in", empty, path = folder.string();
-    r.expect(h.set_filenames(&name[0], &empty[0], &path[0], 0) == Z_OK, "host load");
+    r.expect(USERD_set_filenames(&name[0], &empty[0], &path[0], 0) == Z_OK, "host load");
 
-    const int steps = h.get_num_of_time_steps(1);
+    const int steps = USERD_get_num_of_time_steps(1);
     int csteps = 0;
     r.expect_ok(vc_step_count(c, &csteps), "vc_step_count");
     r.expect(steps == csteps, "step count");
     std::vector<float> htimes(steps), ctimes(steps);
-    h.get_sol_times(1, htimes.data());
+    USERD_get_sol_times(1, htimes.data());
     r.expect_ok(vc_times(c, ctimes.data(), steps), "vc_times");
     for (int s = 0; s < steps; ++s)
         r.expect_float(htimes[s], ctimes[s], "time of step " + std::to_string(s));
 
-    h.set_time_set_and_step(1, 0);
-    const std::vector<HostPart> parts = host_parts(h);
+    USERD_set_time_set_and_step(1, 0);
+    const std::vector<HostPart> parts = host_parts();
     int cparts = 0;
     r.expect_ok(vc_part_count(c, &cparts), "vc_part_count");
     r.expect(static_cast<int>(parts.size()) == cparts, "part count");
@@ -336,7 +268,7 @@ void compare_case(Host &h, const std::filesystem::path &folder, bool liner)
         r.expect(parts[p - 1].name == info.name, "name of part " + std::to_string(p));
         r.expect(parts[p - 1].nodes == info.host_node_count, "node count of part " + std::to_string(p));
     }
-    const std::vector<HostVariable> variables = host_variables(h);
+    const std::vector<HostVariable> variables = host_variables();
     int cvars = 0;
     r.expect_ok(vc_variable_count(c, &cvars), "vc_variable_count");
     r.expect(static_cast<int>(variables.size()) == cvars, "variable count");
@@ -349,22 +281,22 @@ void compare_case(Host &h, const std::filesystem::path &folder, bool liner)
     }
     int exists = -1;
     r.expect_ok(vc_rigid_body_exists(c, &exists), "vc_rigid_body_exists");
-    r.expect((h.rigidbody_existence() == Z_OK) == (exists == 1), "rigid-body existence");
+    r.expect((USERD_rigidbody_existence() == Z_OK) == (exists == 1), "rigid-body existence");
 
     std::vector<float> angles(steps);
     const int has_angles = vc_crank_angles(c, angles.data(), steps);
     r.expect_ok(has_angles, "vc_crank_angles");
 
     for (int step : steps_to_compare(steps)) {
-        h.set_time_set_and_step(1, step);
+        USERD_set_time_set_and_step(1, step);
         for (int p = 1; p <= cparts; ++p)
-            compare_part(r, h, c, p, step, parts[p - 1], variables);
+            compare_part(r, c, p, step, parts[p - 1], variables);
         for (int v = 1; v <= cvars; ++v) {
             if (!variables[v - 1].constant)
                 continue;
             float value = 0;
             r.expect_ok(vc_constant(c, v, step, &value), "vc_constant");
-            const float host_value = h.get_constant_val(v, 0);
+            const float host_value = USERD_get_constant_val(v, 0);
             r.expect_float(host_value, value, variables[v - 1].name + " at step " + std::to_string(step));
             if (variables[v - 1].name == "Crank_Angle")
                 r.expect(has_angles == VC_OK && std::memcmp(&angles[step], &host_value, sizeof value) == 0,
@@ -380,20 +312,19 @@ void compare_case(Host &h, const std::filesystem::path &folder, bool liner)
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: compare_interfaces HOST_LIBRARY GOLDEN_FOLDER\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: compare_interfaces GOLDEN_FOLDER\n");
         return 2;
     }
-    Host h = load_host(argv[1]);
     std::set<std::filesystem::path> cases;
-    for (const auto &entry : std::filesystem::directory_iterator(argv[2]))
+    for (const auto &entry : std::filesystem::directory_iterator(argv[1]))
         if (entry.is_directory())
             cases.insert(entry.path());
     if (cases.empty())
-        stop(std::string("no cases in ") + argv[2]);
+        stop(std::string("no cases in ") + argv[1]);
     for (const std::filesystem::path &folder : cases)
         for (bool liner : {false, true})
-            compare_case(h, folder, liner);
+            compare_case(folder, liner);
     std::printf("%zu cases compared\n", cases.size());
     return 0;
 }

@@ -5,7 +5,9 @@ import subprocess
 import sys
 
 import numpy as np
+from paraview.modules.vtkPVVTKExtensionsIOCore import vtkPVDReader
 from vtkmodules.util.numpy_support import vtk_to_numpy
+from vtkmodules.vtkCommonExecutionModel import vtkStreamingDemandDrivenPipeline
 from vtkmodules.vtkIOXML import vtkXMLMultiBlockDataReader
 
 from conftest import EXAMPLES, ROOT, slider_crank, surface_regions
@@ -90,4 +92,36 @@ def test_export_refusals(tmp_path, case_copy):
     assert run.returncode == 2 and "1441" in run.stderr
     os.remove(os.path.join(folder, "inputs.in"))
     run = vortimar("export", folder, str(tmp_path / "y"))
-    assert run.returncode == 1 and "inputs.in" in run.stderr and len(run.stderr.strip().split("\n")) == 1
+    assert run.returncode == 2 and "inputs.in" in run.stderr and len(run.stderr.strip().split("\n")) == 1
+
+
+def test_failed_writes_and_empty_cases_end_in_one_line(tmp_path, case_copy):
+    # A file where VTK's writer wants the folder of step 1's parts: step 0 is written, step 1 not.
+    out = tmp_path / "blocked"
+    out.mkdir()
+    (out / "engine_case_0001").write_text("")
+    run = vortimar("export", ENGINE, str(out), "--steps", "0,1,2")
+    assert run.returncode == 1 and run.stdout == ""
+    assert run.stderr.count("\n") == 1 and str(out / "engine_case_0001.vtm") in run.stderr
+    assert sorted(p.name for p in out.glob("*.*")) == ["engine_case_0000.vtm"]     # no .pvd, no .csv
+
+    empty = case_copy("moving_walls")
+    with open(os.path.join(empty, "boundary.in"), "w") as f:
+        f.write("No regions\n# none\n0 regions\n")
+    run = vortimar("export", empty, str(tmp_path / "empty"))
+    assert run.returncode == 1 and "no parts" in run.stderr.strip().split("\n")[-1]
+    assert not os.path.exists(tmp_path / "empty")
+
+
+def test_engine_case_without_speed_exports_crank_angles(tmp_path, case_copy):
+    folder = case_copy("engine_case")
+    os.remove(os.path.join(folder, "engine.in"))        # speed 0: every time after step 0 is infinite
+    out = tmp_path / "out"
+    run = vortimar("export", folder, str(out), "--steps", "0,360,1440")
+    assert run.returncode == 0, run.stderr
+    assert "crank angles" in run.stdout.strip().split("\n")[-1]
+    reader = vtkPVDReader()
+    reader.SetFileName(str(out / "engine_case.pvd"))
+    reader.UpdateInformation()
+    steps = reader.GetOutputInformation(0).Get(vtkStreamingDemandDrivenPipeline.TIME_STEPS())
+    assert list(steps) == [-180.0, 0.0, 540.0]          # start -180, half a degree per step

@@ -55,7 +55,8 @@ TEST(MotionRigidBody, EngineParts)
     state.Numparts_available = 4;
     state.part_table.assign(4, PartRecord{});
     state.motion_table.assign(4, MotionRecord{});
-    const int roles[] = {0, 1, 2, -1};
+    const EngineRole roles[] = {EngineRole::piston, EngineRole::intake_valve, EngineRole::exhaust_valve,
+                               EngineRole::none};
     for (int i = 0; i < 4; ++i)
         state.part_table[static_cast<std::size_t>(i)].engine_role = roles[i];
     float v[14];

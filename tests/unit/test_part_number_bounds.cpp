@@ -68,11 +68,14 @@ TEST(PartNumberBounds, BuildingQueriesBuildBeforeRefusingAWrongNumber)
     EXPECT_EQ(rc, Z_ERR);
     EXPECT_EQ(first_lines(err, 2), "USERD_get_descrip_lines\nreload_all_parts\n");
 
-    // A request of a kind the reader does not serve is refused before any build.
+    // A request of a kind the reader does not serve (a component, an
+    // imaginary part, a constant) is refused before any build.
     load_two_parts(c);
     err = printed([&] { rc = USERD_get_var_by_component(1, 1, Z_SCALAR, 0, 0, 1, values.data()); });
     EXPECT_EQ(rc, Z_ERR);
     EXPECT_EQ(err, "USERD_get_var_by_component\n");
+    EXPECT_EQ(USERD_get_var_by_component(1, 1, Z_SCALAR, 0, 1, 0, values.data()), Z_ERR);
+    EXPECT_EQ(USERD_get_var_by_component(1, 1, Z_CONSTANT, 0, 0, 0, values.data()), Z_ERR);
     EXPECT_EQ(state.geometry_pending, 1);
 }
 

@@ -31,49 +31,6 @@ void built_case(int total_pressure)
 
 }  // namespace
 
-TEST(VariablesQueries, VarByComponentResults)
-{
-    // The spatial file of region c gives the time line, 0 and 1 s; the first
-    // point's value is 0 in block 0 and 3 in block 1. Region a: pressure 0
-    // without a file, temperature 300; region b: its pressure file gives 0
-    // at 0 s and 10 at 1 s.
-    TempCase c("vars_results");
-    c.write("inputs.in", "t\nsurface.dat\n0 crank_flag\n0\n1\n");
-    c.write("surface.dat", "0 3 1\n1 0 0 0\n2 1 0 0\n3 0 1 0\n1 2 3 1\n");
-    c.write("p.dat", "title\nseconds\n0 0\n1 10\n");
-    c.write("s.dat", "SPATIAL\n0 second\nx y z p\n0 0 0 0\n1 0 0 4\n\n1\n0 0 0 3\n1 0 0 4\n");
-    c.write("boundary.in", "deck\n#\n3 regions\n--\n1 c\nvelocity 0\npressure \"s.dat\"\ntemperature 0\n"
-                           "--\n2 a\nvelocity 0\npressure 0 0\ntemperature 300\n"
-                           "--\n3 b\nvelocity 0\npressure \"p.dat\"\ntemperature 0\n");
-    ASSERT_EQ(c.load(), Z_OK);
-    ASSERT_EQ(USERD_get_num_of_time_steps(1), 2);
-    std::vector<float> out;
-    auto values_of = [&](int var, int part, int kind = Z_SCALAR, int imag = 0, int component = 0) {
-        out.assign(4, -9.0f);
-        return USERD_get_var_by_component(var, part, kind, 0, imag, component, out.data());
-    };
-    // Requests the reader does not serve.
-    EXPECT_EQ(values_of(2, 2, Z_CONSTANT), Z_ERR);
-    EXPECT_EQ(values_of(2, 2, Z_SCALAR, 1), Z_ERR);
-    EXPECT_EQ(values_of(2, 2, Z_SCALAR, 0, 1), Z_ERR);
-
-    // No file and a zero constant: nothing to give, nothing written.
-    EXPECT_EQ(values_of(1, 2), Z_UNDEF);
-    EXPECT_EQ(out, std::vector<float>(4, -9.0f));
-    // The constant at every node from position 1 on.
-    EXPECT_EQ(values_of(2, 2), Z_OK);
-    EXPECT_EQ(out, (std::vector<float>{-9.0f, 300.0f, 300.0f, 300.0f}));
-    // A value file giving 0 at this step, and a value later; on the point
-    // part (4) the first point's value decides.
-    EXPECT_EQ(values_of(1, 3), Z_UNDEF);
-    EXPECT_EQ(values_of(1, 4), Z_UNDEF);
-    USERD_set_time_set_and_step(1, 1);
-    EXPECT_EQ(values_of(1, 3), Z_OK);
-    EXPECT_EQ(out, (std::vector<float>{-9.0f, 10.0f, 10.0f, 10.0f}));
-    EXPECT_EQ(values_of(1, 4), Z_OK);
-    EXPECT_EQ(out, (std::vector<float>{-9.0f, 3.0f, 4.0f, -9.0f}));
-}
-
 TEST(VariablesQueries, ConstantsMapByPosition)
 {
     built_case(1);
@@ -161,18 +118,15 @@ TEST(VariablesQueries, VariableInfoAndDescriptions)
     std::vector<char *> descriptions, files;
     for (auto &t : text)
         descriptions.push_back(t.data());
-    std::vector<int> type(11, -5), location(11, -5), complex(11, -5), changes(11, -5), timeset(11, -5);
+    std::vector<int> type(11, -5), location(11), complex(11), changes(11, -5), timeset(11);
     ASSERT_EQ(USERD_get_gold_variable_info(descriptions.data(), files.data(), type.data(), location.data(),
                                            complex.data(), files.data(), nullptr, changes.data(), timeset.data()),
               Z_OK);
     EXPECT_STREQ(descriptions[1], "Total_Pressure");
     EXPECT_STREQ(descriptions[10], "Crank_Angle");
     EXPECT_EQ(type, (std::vector<int>{1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(location, std::vector<int>(11, Z_PER_NODE));
-    EXPECT_EQ(complex, std::vector<int>(11, 0));
     // Only the lifts, the piston motion and the crank angle are marked as changing.
     EXPECT_EQ(changes, (std::vector<int>{-5, -5, -5, -5, -5, -5, -5, 1, 1, 1, 1}));
-    EXPECT_EQ(timeset, std::vector<int>(11, 1));
 
     // Descriptions: at most 78 characters and a terminator at the last
     // position; another kind writes nothing and prints no second line.
