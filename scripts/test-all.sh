@@ -6,7 +6,8 @@
 #   tsan      ThreadSanitizer build in build-tsan/ (readers on several threads)
 #   win       64-bit Windows cross build in build-win/, tests run under Wine
 #   fuzz      every fuzz target built with clang in build-fuzz/ and run for a
-#             bounded time (scripts/fuzz.sh; FUZZ_SECONDS per target, default 40)
+#             bounded time (scripts/fuzz.sh; FUZZ_SECONDS per target, default 30,
+#             two targets at a time)
 #   memcheck  the golden cases under valgrind and under strace, the latter on
 #             copies of the case folders (scripts/memcheck.sh; uses build/)
 #
