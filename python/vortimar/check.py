@@ -48,6 +48,9 @@ def check_library():
             ("vk_pair_count", i, [p, ip]),
             ("vk_pair_distances", i, [p, i, dp, ip, i]),
             ("vk_volumes", i, [p, dp, i]),
+            ("vk_clearance_open", i, [p, ctypes.POINTER(p)]),
+            ("vk_point_clearance", i, [p, i, i, dp, i]),
+            ("vk_clearance_free", i, [p]),
         ):
             function = getattr(lib, name)
             function.restype, function.argtypes = restype, argtypes
@@ -88,6 +91,53 @@ def run_check(case, lift_threshold=0.0001):
         return result
     finally:
         lib.vk_free(report)
+
+
+class PointClearance:
+    """The "Clearance" point array of the moving parts of an open case: each point's
+    distance (metres) to the nearest part the check pairs it with, at a step. Raises
+    VortimarError where the check library is missing. The last part's array is kept, so
+    asking twice for the same part and step costs one query."""
+
+    def __init__(self, case):
+        self._lib = check_library()
+        self._case = case
+        self._handle = ctypes.c_void_p()
+        code = self._lib.vk_clearance_open(case._handle, ctypes.byref(self._handle))
+        if code != L.VC_OK:
+            raise L.VortimarError("clearance: " + L.text(self._lib.vk_last_error()), code)
+        self._last = (None, None)
+
+    def __call__(self, part, step):
+        """part's array at step (float64, one per point), or None for a part that does not
+        move or is paired with none."""
+        if self._last[0] == (part.number, step):
+            return self._last[1]
+        values = np.zeros(part.vertex_count)
+        code = self._lib.vk_point_clearance(self._handle, part.number, int(step),
+                                            values.ctypes.data_as(ctypes.POINTER(ctypes.c_double)), len(values))
+        if code < 0:
+            raise L.VortimarError("clearance of %s at step %d: %s" % (part.name, step, L.text(self._lib.vk_last_error())), code)
+        self._last = ((part.number, step), None if code == L.VC_NO_VALUES else values)
+        return self._last[1]
+
+    def close(self):
+        if self._handle:
+            self._lib.vk_clearance_free(self._handle)
+            self._handle = ctypes.c_void_p()
+
+    def __del__(self):
+        self.close()
+
+
+def point_clearance(case, say):
+    """A PointClearance of the case, or None after telling say, in one line, why there is
+    none (no check library here, as on Windows)."""
+    try:
+        return PointClearance(case)
+    except L.VortimarError as error:
+        say("no Clearance array: %s" % error)
+        return None
 
 
 def check_findings(case, lift_threshold=0.0001):
