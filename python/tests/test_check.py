@@ -81,6 +81,10 @@ def test_millimetre_bore_and_typed_letter():
     assert any("bore is 86 m" in m for m in implausible)
     typed = [f for f in findings if f["code"] == "not-a-number"]
     assert typed and typed[0]["file"] == "engine.in" and typed[0]["line"] == 4 and "O.088" in typed[0]["message"]
+    with opened("valve_through_piston") as case:  # a decimal comma in a lift row
+        (comma,) = [f for f in case.findings() if f["code"] == "not-a-number"]
+    assert (comma["severity"], comma["file"], comma["line"]) == ("error", "exhaust_lift.in", 6)
+    assert '"0,009"' in comma["message"] and "takes 0 " in comma["message"]
 
 
 def triangle_distances(tri_a, tri_b):
