@@ -145,5 +145,7 @@ def test_command_json_shape_and_exit_status(tmp_path):
                                             "points", "contact"}
     assert report["engine"]["intake"]["max_lift"] == pytest.approx(0.009, rel=1e-6)
     assert (tmp_path / "c.png").stat().st_size > 0
+    walls = check(os.path.join(ROOT, "examples", "moving_walls"))  # a closed cube, every face turned outwards
+    assert walls.returncode == 0 and "surface-flipped" not in walls.stdout
     clash = check(os.path.join(CASES, "valve_through_piston"))
     assert clash.returncode == 1 and "parts-in-contact" in clash.stdout
