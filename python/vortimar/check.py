@@ -162,11 +162,13 @@ def _when(result, step, crank, times):
 def report_text(result, crank, times):
     """One screen: clearances, engine, valve events, surface, findings."""
     from .doctor import report as findings_text
-    lines = ["Clearances (smallest distance between the parts' triangles over the run)"]
-    lines.append("  %-40s %12s %12s  %s" % ("parts", "distance mm", "at", "contact (steps)"))
+    lines = ["Clearances (smallest distance between the parts' triangles at the steps where they are apart)"]
+    lines.append("  %-40s %14s %12s  %s" % ("parts", "distance mm", "at", "contact (steps)"))
     for c in result["clearances"]:
         contact = ", ".join("%d-%d" % tuple(r) for r in c["contact"]) or "none"
-        lines.append("  %-40s %12s %12s  %s" % (" / ".join(c["parts"])[:40], _mm(c["min_distance"]),
+        # Parts in contact have no clearance: the distance column says so first.
+        distance = ("CONTACT " if c["contact"] else "") + _mm(c["min_distance"])
+        lines.append("  %-40s %14s %12s  %s" % (" / ".join(c["parts"])[:40], distance,
                                                  _when(result, c["step"], crank, times), contact))
     if not result["clearances"]:
         lines.append("  (no part moves)")
