@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job, also on a bare Debian machine: installs the packages that are missing (as
 # root), builds the libraries and the host tool if needed, then for the bundled engine case
-# prints the summary, writes the export and the plot under out/, and says how to open them.
+# prints the summary, writes the export, the plot and the page under out/, and says how to open them.
 # Options and environment: usage() below, or scripts/run-example.sh --help.
 set -euo pipefail
 
@@ -11,8 +11,9 @@ Usage: scripts/run-example.sh [--transcript [TOOL OPTIONS]]
        CASE=path/to/case scripts/run-example.sh [...]
 
 Builds the libraries and the host tool if needed (installing missing Debian packages when
-run as root), then for the case prints the summary, writes the export to OUT/NAME/ and the
-plot to OUT/NAME.png, and says how to open them in ParaView.
+run as root), then for the case prints the summary, writes the export to OUT/NAME/, the
+plot to OUT/NAME.png and the page OUT/NAME.html (the run in any web browser), and says how
+to open them.
 
   --transcript [OPTIONS]  print the host tool's transcript of the case instead; OPTIONS go
                           to vortimar-inspect, e.g. --transcript --steps 0,90 --no-nodes
@@ -80,6 +81,7 @@ PY=/usr/bin/python3
 echo
 "$PY" -m vortimar export "$FOLDER" "$OUT/$NAME" --every 4
 "$PY" -m vortimar plot "$FOLDER" "$OUT/$NAME.png"
+"$PY" -m vortimar view "$FOLDER" "$OUT/$NAME.html"
 cat <<EOF
 
 To look at the case:
@@ -89,4 +91,6 @@ To look at the case:
     paraview --script=$ROOT/paraview/vortimar_startup.py
   then File > Open $FOLDER/inputs.in
 - the plot of the run (piston and valve lifts, or the translations of the moving parts): $OUT/$NAME.png
+- the run in any web browser, offline, no ParaView needed (one file; send it to anyone):
+    chromium file://$OUT/$NAME.html      (or open it from the browser's File menu)
 EOF

@@ -1,4 +1,4 @@
-"""Command line: python3 -m vortimar summary|export|plot|doctor CASE ...
+"""Command line: python3 -m vortimar summary|export|plot|view|doctor|check CASE ...
 
 CASE is a case folder (with or without a trailing separator) or its inputs.in. Exit status:
 0 done, 1 the case could not be opened or the output not written, 2 wrong arguments (a
@@ -57,7 +57,11 @@ def _export(args):
     with case:
         try:
             steps = choose_steps(len(case.times), args.steps, args.every)
-            export_case(case, out, steps, moved=not args.as_read)
+            if args.gltf:
+                from .gltf import export_glb
+                export_glb(case, out, steps)
+            else:
+                export_case(case, out, steps, moved=not args.as_read, clearance=args.clearance)
         except ExportError as error:
             return _fail(str(error), 2)
         except ExportFailed as error:
@@ -67,13 +71,17 @@ def _export(args):
     return 0
 
 
+def _inside_case(case, path):
+    """Whether the file path lies inside the folder of case."""
+    folder = os.path.realpath(case_folder(case))
+    return os.path.commonpath([folder, os.path.realpath(path)]) == folder
+
+
 def _plot(args):
     from .plot import plot_case
     if not args.out_png.lower().endswith(".png"):
         return _fail("%s: the plot is written as PNG; give a name ending in .png" % args.out_png, 2)
-    folder = case_folder(args.case)
-    target = os.path.realpath(args.out_png)
-    if os.path.commonpath([os.path.realpath(folder), target]) == os.path.realpath(folder):
+    if _inside_case(args.case, args.out_png):
         return _fail("%s lies inside the case folder; choose a place outside the case" % args.out_png, 2)
     case, status = _open(args.case)
     if case is None:
@@ -87,6 +95,40 @@ def _plot(args):
     return 0
 
 
+def _view(args):
+    from .export import ExportError, choose_steps
+    from .view import write_page
+    if _inside_case(args.case, args.out_html):
+        return _fail("%s lies inside the case folder; choose a place outside the case" % args.out_html, 2)
+    case, status = _open(args.case, args.moving_liner)
+    if case is None:
+        return status
+    with case:
+        if not case.parts:
+            return _fail("%s: the case has no parts: no page was written" % args.case)
+        try:
+            steps = choose_steps(len(case.times), args.steps, args.every)
+            size = write_page(case, steps, args.out_html, args.clearance)
+            if args.clearance and getattr(case, "check", None) is None:
+                _fail("--clearance: this package has no set-up check, so the page shows no clearances", 0)
+        except ExportError as error:
+            return _fail(str(error), 2)
+        except OSError as error:
+            return _fail("%s: %s" % (args.out_html, error.strerror or error))
+    print("wrote %s (%d steps, %.1f MB): open it in a web browser, e.g. file://%s" % (args.out_html, len(steps), size / 1e6, os.path.realpath(args.out_html)))
+    return 0
+
+
+def _run_arguments(command, out, out_help):
+    """The arguments of the commands that write a run: the case, the output, which steps, the liner."""
+    command.add_argument("case", help="case folder or its inputs.in")
+    command.add_argument(out, help=out_help)
+    which = command.add_mutually_exclusive_group()
+    which.add_argument("--steps", help="comma-separated 0-based steps, e.g. 0,10,20")
+    which.add_argument("--every", type=int, metavar="K", help="every K-th step, from step 0")
+    command.add_argument("--moving-liner", action="store_true", help="the liner's bottom ring follows the piston")
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(prog="python3 -m vortimar", description="Look at a Vortimar case without the host.")
     commands = parser.add_subparsers(dest="command", required=True)
@@ -97,13 +139,11 @@ def main(argv=None):
     summary.set_defaults(run=_summary)
 
     export = commands.add_parser("export", help="write the run as ParaView files (.pvd, .vtm, .vtp, .csv)")
-    export.add_argument("case", help="case folder or its inputs.in")
-    export.add_argument("out", help="output folder, outside the case folder")
-    which = export.add_mutually_exclusive_group()
-    which.add_argument("--steps", help="comma-separated 0-based steps, e.g. 0,10,20")
-    which.add_argument("--every", type=int, metavar="K", help="every K-th step, from step 0")
-    export.add_argument("--moving-liner", action="store_true", help="the liner's bottom ring follows the piston")
+    _run_arguments(export, "out", "output folder, outside the case folder")
     export.add_argument("--as-read", action="store_true", help="coordinates as read, without the motion")
+    export.add_argument("--clearance", action="store_true",
+                        help="a Clearance point array on the moving parts: each point's distance to the nearest other part")
+    export.add_argument("--gltf", action="store_true", help="write the run as one animated binary glTF file (NAME.glb)")
     export.set_defaults(run=_export)
 
     plot = commands.add_parser("plot", help="piston and valve lifts, or the moving parts' translations, as PNG")
@@ -111,10 +151,20 @@ def main(argv=None):
     plot.add_argument("out_png", help="the picture to write (.png)")
     plot.set_defaults(run=_plot)
 
+    view = commands.add_parser("view", help="the run as one HTML page that plays in any web browser, offline")
+    _run_arguments(view, "out_html", "the page to write (.html), outside the case folder")
+    view.add_argument("--clearance", action="store_true", help="chart the set-up check's clearances, where it has them")
+    view.set_defaults(run=_view)
+
     from . import doctor
     check = commands.add_parser("doctor", help="where the reader reads the case otherwise than its author most likely meant")
     doctor.add_arguments(check)
     check.set_defaults(run=doctor.run)
+
+    from . import check as set_up_check
+    checking = commands.add_parser("check", help="surface, clearances over the run, engine measures, valve events")
+    set_up_check.add_arguments(checking)
+    checking.set_defaults(run=set_up_check.run)
 
     args = parser.parse_args(argv)
     if getattr(args, "moving_liner", None) is None:

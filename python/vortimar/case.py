@@ -89,6 +89,7 @@ class Case:
             lines = text.split("\n")
             raise L.VortimarError(lines[0], code, lines[1:])
         self._parts = None
+        self._variables = None
         self._meshes = {}  # part number: (triangles, node numbers)
 
     # -- plumbing -----------------------------------------------------------
@@ -211,13 +212,16 @@ class Case:
         return angles
 
     def _variable_list(self):
-        names = []
-        for v in range(1, self._int("variable_count") + 1):
-            name = ctypes.c_char_p()
-            constant = ctypes.c_int()
-            self._call("variable", v, ctypes.byref(name), ctypes.byref(constant))
-            names.append((L.text(name.value), bool(constant.value)))
-        return names
+        """[(name, is a constant)], read once: an open case's variables do not change."""
+        if self._variables is None:
+            names = []
+            for v in range(1, self._int("variable_count") + 1):
+                name = ctypes.c_char_p()
+                constant = ctypes.c_int()
+                self._call("variable", v, ctypes.byref(name), ctypes.byref(constant))
+                names.append((L.text(name.value), bool(constant.value)))
+            self._variables = names
+        return self._variables
 
     @property
     def variables(self):
@@ -359,6 +363,13 @@ class Case:
         p = self._part(part)
         triangles, numbers = self._connectivity(p)
         return Mesh(self.points(p, step, moved), triangles, numbers, self.values(p, step))
+
+    def check(self, lift_threshold=0.0001):
+        """The set-up check (vortimar.check.run_check): findings, clearances,
+        engine measures and surface counts, with the per-step tables as numpy
+        arrays. lift_threshold in metres."""
+        from .check import run_check
+        return run_check(self, lift_threshold)
 
 
 def open_case(path, moving_liner=False, debug_messages=False):

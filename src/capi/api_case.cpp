@@ -75,7 +75,7 @@ void take_snapshot(vc_case &handle, ReaderState &reader)
         handle.files[i] = dataset_file(reader, dataset_slot[i]);
         if (i == VC_FILE_SURFACE && reader.surface_file_name.empty())
             handle.files[i].clear();
-        handle.found[i] = !handle.files[i].empty() && (reader.files_read & (1u << dataset_slot[i])) != 0;
+        handle.found[i] = !handle.files[i].empty() && (reader.files_read & read_bit(dataset_slot[i])) != 0;
     }
     const int parts = std::min<int>(reader.Numparts_available, static_cast<int>(reader.part_table.size()));
     for (int p = 0; p < parts; ++p)

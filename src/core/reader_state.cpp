@@ -38,7 +38,7 @@ std::vector<float> equal_step_times(const EngineParams &p, std::size_t count)
 void count_variables(ReaderState &state)
 {
     int count = per_part_variable_count(state);
-    if (state.engine_mode == 1 && state.engine_file_read && !state.profile_resampled)
+    if (state.engine_mode == 1 && (state.files_read & read_bit(engine_file_slot)) != 0 && !state.profile_resampled)
         count += 8;
     if (state.engine_mode == 1 && state.crank_flag == 1 && state.lift_files_present == 0)
         count -= 2;

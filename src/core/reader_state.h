@@ -54,6 +54,12 @@ enum DatasetSlot : std::size_t {
     first_named_file_slot = 4,
 };
 
+// The bit of a dataset slot in ReaderState::files_read.
+constexpr unsigned read_bit(DatasetSlot slot)
+{
+    return 1u << static_cast<unsigned>(slot);
+}
+
 // What a part is in an engine case, from the marks of its region block.
 enum class EngineRole { none, piston, intake_valve, exhaust_valve };
 
@@ -176,9 +182,10 @@ struct ReaderState {
     std::vector<std::string> dataset_files;  // indexed by DatasetSlot, then the named files
     int Num_extra_files = 0;
     int Num_dataset_files = 0;
-    // Which of the first four dataset_files the readers took in: bit k for
-    // slot k. A file that exists but was not read (engine.in whose keys were
-    // not found, a surface file that could not be opened) has its bit clear.
+    // Which of the first four dataset_files the readers took in: read_bit(k)
+    // for slot k. A file that exists but was not read (engine.in whose keys
+    // were not found, a surface file that could not be opened) has its bit
+    // clear.
     unsigned files_read = 0;
 
     // Counts.
@@ -195,7 +202,6 @@ struct ReaderState {
     int crank_flag = 0;
     EngineParams engine_params;
     bool end_in_seconds = false;  // the run's end was converted once from crank degrees
-    bool engine_file_read = false;   // engine.in gave all four values
     bool profile_resampled = false;  // a motion profile was spread over equal steps
 
     // Valve lifts.

@@ -2,7 +2,6 @@
 
 namespace {
 
-constexpr float cycle_degrees = 720.0f;
 constexpr std::size_t most_rows_appended = 1000000;
 
 }  // namespace
@@ -64,7 +63,7 @@ std::vector<BridgedStretch> bridged_stretches(const ValueTable &table, std::size
     std::vector<BridgedStretch> stretches;
     const std::vector<float> &x = table.x;
     const std::size_t n = x.size() < table.y.size() ? x.size() : table.y.size();
-    if (rows_read < 2 || n <= rows_read || !(x[rows_read - 1] - x[0] < cycle_degrees))
+    if (rows_read < 2 || n <= rows_read || !(x[rows_read - 1] - x[0] < engine_cycle_degrees))
         return stretches;
     for (float a : angles) {
         RowMatch m = find_row(x.data(), n, a);
@@ -104,13 +103,13 @@ bool place_on_crank_range(ValueTable &table, float first, float last)
         return false;
     if (x[0] >= first && x[n - 1] >= last) {
         for (float &angle : x)
-            angle -= cycle_degrees;
+            angle -= engine_cycle_degrees;
     }
     if (first >= x[0] && last > x[n - 1]) {
         if (n < 2)
             return false;
         for (std::size_t j = 1;; ++j) {
-            float appended = x[j] + cycle_degrees;
+            float appended = x[j] + engine_cycle_degrees;
             if (!(appended > x[j]) || j > most_rows_appended)
                 return false;  // no progress in single precision, or no end in sight
             x.push_back(appended);

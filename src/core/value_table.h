@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <vector>
 
+// Crank degrees of one engine cycle (two revolutions).
+constexpr float engine_cycle_degrees = 720.0f;
+
 struct ValueTable {
     std::vector<float> x;  // abscissas, increasing
     std::vector<float> y;  // values

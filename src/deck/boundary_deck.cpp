@@ -291,7 +291,7 @@ void enter_named_file(ReaderState &state, DeckCursor &c)
         return;
     }
     read_next_line(file, c.line);
-    if (std::strcmp(c.line, "SPATIAL") != 0 || state.engine_mode != 0)
+    if (!is_spatial_first_line(c.line) || state.engine_mode != 0)
         return;
 
     std::string region_name = has_record(c) ? state.part_table[static_cast<std::size_t>(c.region)].name : "";

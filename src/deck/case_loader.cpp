@@ -7,6 +7,7 @@
 #include "core/findings.h"
 #include "core/reader_state.h"
 #include "core/text_parse.h"
+#include "core/value_table.h"
 #include "deck/deck_readers.h"
 
 namespace {
@@ -24,23 +25,12 @@ void fill_equal_steps(ReaderState &state)
     state.time_values = equal_step_times(state.engine_params, static_cast<std::size_t>(state.Num_time_steps));
 }
 
-// The valve lift files of a crank-angle time line, when intake_lift.in is
-// in the case folder.
-void read_lift_files(ReaderState &state)
-{
-    state.lift_files_present = file_can_be_opened(case_path(state, "intake_lift.in")) ? 1 : 0;
-    if (state.lift_files_present == 1) {
-        read_intake_lift_file(state);
-        read_exhaust_lift_file(state);
-    }
-}
-
 // Crank-angle time line of an engine case: one step per half degree.
 void build_crank_time_line(ReaderState &state)
 {
     EngineParams &p = state.engine_params;
-    if (p.end - p.start > 720.0f)
-        p.end = p.start + 720.0f;
+    if (p.end - p.start > engine_cycle_degrees)
+        p.end = p.start + engine_cycle_degrees;
     float count = (p.end - p.start) * 2.0f + 1.0f;
     // A run ending before it starts (or unreadable) gets one step at the start angle.
     state.Num_time_steps = (count >= 1.0f) ? static_cast<int>(count) : 1;
@@ -127,7 +117,7 @@ void report_engine_file(ReaderState &state)
                          "engine's values (metres, revolutions per minute; the speed not 0).";
     if (infinite + no_number > 0) {
         const std::string cause = !opened   ? "engine.in cannot be opened, so the engine speed is 0"
-                                  : state.engine_file_read ? "engine.in gives the engine speed 0 rpm"
+                                  : (state.files_read & read_bit(engine_file_slot)) != 0 ? "engine.in gives the engine speed 0 rpm"
                                               : "engine.in gives no engine speed (its \"rpm\" line is not read), so "
                                                 "the speed is 0";
         add_finding(state, Severity::error, "time-line-infinite", path, -1,
@@ -161,15 +151,14 @@ int get_file_info(ReaderState &state)
         return -1;
     state.dataset_files[inputs_file_slot] = case_path(state, "inputs.in");
     if (read_inputs_file(state) == 1)
-        state.files_read |= 1u << inputs_file_slot;
+        state.files_read |= read_bit(inputs_file_slot);
     state.dataset_files[surface_file_slot] = case_path(state, state.surface_file_name);
     state.dataset_files[engine_file_slot] = case_path(state, "engine.in");
-    state.engine_file_read = read_engine_file(state) == 1;
-    if (state.engine_file_read)
-        state.files_read |= 1u << engine_file_slot;
+    if (read_engine_file(state) == 1)
+        state.files_read |= read_bit(engine_file_slot);
     state.dataset_files[boundary_file_slot] = case_path(state, "boundary.in");
     if (read_boundary_deck(state) == 1)
-        state.files_read |= 1u << boundary_file_slot;
+        state.files_read |= read_bit(boundary_file_slot);
     build_time_line(state);
     count_variables(state);
     report_engine_file(state);

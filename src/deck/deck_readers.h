@@ -43,6 +43,12 @@ int open_motion_table(ReaderState &state, CaseFile &file, const std::string &pat
 // A time of a motion or arbitrary-motion file in seconds: crank degrees
 // are converted when the run is in crank angles.
 float file_time_in_seconds(ReaderState &state, float t);
+// A value file whose first line is exactly "SPATIAL" is a spatial value
+// file: it gives the points of a point part.
+inline bool is_spatial_first_line(std::string_view first_line)
+{
+    return first_line == "SPATIAL";
+}
 // A spatial value file, open and positioned after its "SPATIAL" line, into
 // point part `part`; `line` is the caller's line buffer. 1, or -1 when the
 // file's points cannot be held (the caller then drops the point part).
@@ -56,6 +62,9 @@ int get_euler_params(ReaderState &state, float reference_axes[3][3], float curre
 // Valve lift files, read only for a crank-angle time line of an engine case.
 int read_intake_lift_file(ReaderState &state);
 int read_exhaust_lift_file(ReaderState &state);
+// Both lift files when intake_lift.in is in the case folder, which sets
+// lift_files_present; neither otherwise.
+void read_lift_files(ReaderState &state);
 
 // case_folder followed by a file name, cut to the path limit.
 std::string case_path(ReaderState &state, const std::string &file_name);

@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr char intake_lift_name[] = "intake_lift.in";
+
 // Reads one lift file into the per-step lifts and the direction.
 // print_steps: write each step's lift in debug output.
 int read_lift_file(ReaderState &state, const char *file_name, std::vector<float> &lift, float direction[3],
@@ -66,6 +68,8 @@ int read_lift_file(ReaderState &state, const char *file_name, std::vector<float>
         table.x.push_back(parse_float(words[0]));
         table.y.push_back(parse_float(words[1]));
         table.row_starts.push_back(start);
+        report_non_number(state, path, start, words[0]);
+        report_non_number(state, path, start, words[1]);
     }
     report_line_shapes(state, file, path,
                        "the rows end at this line, as at the end of the file: it and every row after it are "
@@ -107,10 +111,19 @@ int read_lift_file(ReaderState &state, const char *file_name, std::vector<float>
 
 int read_intake_lift_file(ReaderState &state)
 {
-    return read_lift_file(state, "intake_lift.in", state.intake_lift, state.intake_direction, true);
+    return read_lift_file(state, intake_lift_name, state.intake_lift, state.intake_direction, true);
 }
 
 int read_exhaust_lift_file(ReaderState &state)
 {
     return read_lift_file(state, "exhaust_lift.in", state.exhaust_lift, state.exhaust_direction, false);
+}
+
+void read_lift_files(ReaderState &state)
+{
+    state.lift_files_present = file_can_be_opened(case_path(state, intake_lift_name)) ? 1 : 0;
+    if (state.lift_files_present == 1) {
+        read_intake_lift_file(state);
+        read_exhaust_lift_file(state);
+    }
 }

@@ -1,12 +1,12 @@
 // The part table: its arrays, and the lazy build for the host's current step.
 #include "geometry/part_table.h"
 
-#include <cstring>
 
 #include "core/allocation.h"
 #include "core/diagnostics.h"
 #include "core/findings.h"
 #include "core/reader_state.h"
+#include "deck/deck_readers.h"
 #include "geometry/surface_file.h"
 #include "motion/engine_motion.h"
 #include "variables/variables.h"
@@ -51,10 +51,10 @@ int build_geometry(ReaderState &state)
     state.surface_z.clear();
 
     const std::string path = dataset_file(state, surface_file_slot);
-    state.files_read &= ~(1u << surface_file_slot);
+    state.files_read &= ~read_bit(surface_file_slot);
     if (read_surface_file(state, path) != 1)
         return -1;
-    state.files_read |= 1u << surface_file_slot;
+    state.files_read |= read_bit(surface_file_slot);
     // A surface node's initial coordinates are not copied: they are its
     // vertex's (or 0,0,0), recomputed from the vertex list when needed.
     allocate_variable_arrays(state);
@@ -75,7 +75,7 @@ int build_geometry(ReaderState &state)
             line[0] = '\0';
             read_next_line(file, line);
             close_case_file(file);
-            if (std::strcmp(line, "SPATIAL") == 0) {
+            if (is_spatial_first_line(line)) {
                 // The region's point part shows this variable.
                 file_name = "NULL";
                 continue;

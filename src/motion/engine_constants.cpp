@@ -38,6 +38,6 @@ float constant_value(ReaderState &state, int which_var)
 {
     if (which_var < 1 || which_var > state.Num_variables)
         return not_a_constant;
-    int c = which_var - 3 - state.total_pressure_present;
-    return engine_constant(state, c);
+    // The constants follow the per-part variables.
+    return engine_constant(state, which_var - 1 - per_part_variable_count(state));
 }

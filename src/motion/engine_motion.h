@@ -4,6 +4,10 @@
 
 struct ReaderState;
 
+// Degrees to radians, to the ten digits the kinematics use (not the exact
+// pi / 180).
+constexpr double degrees_to_radians = 0.0174532925;
+
 // Crank angle of the current step in degrees: from crank_angles, or for a
 // time line in seconds 6 x rpm x time.
 float current_crank_angle(ReaderState &state);

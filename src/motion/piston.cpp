@@ -4,13 +4,6 @@
 #include "core/reader_state.h"
 #include "motion/engine_motion.h"
 
-namespace {
-
-// Degrees to radians, to the ten digits the engine kinematics use.
-constexpr double degrees_to_radians = 0.0174532925;
-
-}  // namespace
-
 float current_crank_angle(ReaderState &state)
 {
     const int step = state.current_step;

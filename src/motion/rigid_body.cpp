@@ -13,8 +13,8 @@
 
 namespace {
 
-// Half of the ten-digit degree factor: Euler parameters take half the angle.
-constexpr double half_degrees_to_radians = 0.00872664625;
+// Half the degree factor: Euler parameters take half the angle.
+constexpr double half_degrees_to_radians = 0.5 * degrees_to_radians;
 constexpr int value_count = rigid_body_value_count;
 
 // Euler parameters (values 3 to 6) of a turn of h degrees about axis.
@@ -140,4 +140,20 @@ int rigid_body_values(ReaderState &state, int part_number, float values[rigid_bo
     if (record >= state.motion_table.size())
         return Z_UNDEF;
     return motion_values(state, state.motion_table[record], values);
+}
+
+void rigid_body_transform(const float values[rigid_body_value_count], double rotation[9], double translation[3])
+{
+    const double e0 = values[3], e1 = values[4], e2 = values[5], e3 = values[6];
+    const double a[9] = {e0 * e0 + e1 * e1 - e2 * e2 - e3 * e3, 2 * (e1 * e2 + e0 * e3), 2 * (e1 * e3 - e0 * e2),
+                         2 * (e1 * e2 - e0 * e3), e0 * e0 - e1 * e1 + e2 * e2 - e3 * e3, 2 * (e2 * e3 + e0 * e1),
+                         2 * (e1 * e3 + e0 * e2), 2 * (e2 * e3 - e0 * e1), e0 * e0 - e1 * e1 - e2 * e2 + e3 * e3};
+    for (int r = 0; r < 3; ++r) {
+        double moved_centre = 0;
+        for (int k = 0; k < 3; ++k) {
+            rotation[3 * r + k] = a[3 * r + k];
+            moved_centre += a[3 * r + k] * static_cast<double>(values[7 + k]);
+        }
+        translation[r] = static_cast<double>(values[r]) - moved_centre;
+    }
 }

@@ -13,7 +13,7 @@ namespace {
 void one_region(const TempCase &c, int crank_flag = 0, float end = 2.0f)
 {
     begin_new_load(state);
-    state.case_folder = c.dir.string() + path_separator_text;
+    state.case_folder = c.dir.string() + path_separator;
     state.crank_flag = crank_flag;
     state.engine_params.end = end;
     state.engine_params.rpm = 1200.0f;
@@ -159,7 +159,7 @@ TEST(DeckLiftFiles, IncompleteFiles)
 {
     TempCase c("deck_lift");
     begin_new_load(state);
-    state.case_folder = c.dir.string() + path_separator_text;
+    state.case_folder = c.dir.string() + path_separator;
     for (int i = 0; i <= 1440; ++i)
         state.crank_angles.push_back(-360.0f + 0.5f * static_cast<float>(i));
     state.Num_time_steps = 1441;

@@ -67,13 +67,13 @@ TEST(ReaderEntryPoints, CaseFolder)
     c.write("inputs.in", "t\nsurf.dat\n0 crank_flag\n0\n1\n");
     c.write("surf.dat", "0 0 0\n");
     ASSERT_EQ(c.load(), Z_OK);
-    std::string folder = c.dir.string() + path_separator_text;
+    std::string folder = c.dir.string() + path_separator;
     EXPECT_EQ(state.case_folder, folder);
     // A folder already ending with a separator still gets one more.
     std::string with_separator = folder;
     std::string file = "inputs.in";
     USERD_set_filenames(file.data(), nullptr, with_separator.data(), 0);
-    EXPECT_EQ(state.case_folder, folder + path_separator_text);
+    EXPECT_EQ(state.case_folder, folder + path_separator);
     // A folder of 300 characters is cut before the separator is appended.
     std::string deep(300, 'd');
     USERD_set_filenames(file.data(), nullptr, deep.data(), 0);

@@ -15,7 +15,7 @@ void surface_case(const TempCase &c, const std::string &surface, int regions)
 {
     begin_new_load(state);
     c.write("surface.dat", surface);
-    state.case_folder = c.dir.string() + path_separator_text;
+    state.case_folder = c.dir.string() + path_separator;
     state.dataset_files.assign(5, std::string());
     state.dataset_files[0] = state.case_folder + "surface.dat";
     state.Numparts_available = regions;

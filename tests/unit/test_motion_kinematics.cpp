@@ -55,7 +55,7 @@ TEST(MotionKinematics, LinerBottomRingFollowsThePiston)
     c.write("surface.dat",
             "0 6 3\n1 0 0 -0.05\n2 1 0 -0.05\n3 0 1 -0.049999\n4 0 0 0.1\n5 1 0 0.2\n6 0 1 0.1\n"
             "1 2 3 1\n4 5 6 2\n1 2 3 3\n");
-    state.dataset_files = {c.dir.string() + path_separator_text + "surface.dat"};
+    state.dataset_files = {c.dir.string() + path_separator + "surface.dat"};
     state.Numparts_available = 3;
     state.part_table.assign(3, PartRecord{});
     state.part_table[0].name = "Liner_bottom";

@@ -84,7 +84,7 @@ TEST(ReaderObjects, SinkAndConsoleChoiceArePerReader)
     TempCase c("sink");  // an empty folder: no inputs.in
     for (ReaderState *r : {&quiet, &chatty}) {
         begin_new_load(*r);
-        r->case_folder = c.dir.string() + path_separator_text;
+        r->case_folder = c.dir.string() + path_separator;
         testing::internal::CaptureStderr();
         get_file_info(*r);
         const std::string err = testing::internal::GetCapturedStderr();

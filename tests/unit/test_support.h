@@ -13,11 +13,6 @@
 #include "interface/default_reader.h"
 #include "userd_api.h"
 
-#if defined(_WIN32)
-constexpr char path_separator_text[] = "\\";
-#else
-constexpr char path_separator_text[] = "/";
-#endif
 
 namespace {
 
