@@ -46,18 +46,25 @@ done
 START=$(date +%s)
 
 # ---- Packages -----------------------------------------------------------------
-<<<<<<< HEAD
 # The compilers and GoogleTest are installed first; the packages of the other
 # stages are installed in the background while the sanitizer stages, which
 # need nothing more, build and run (those stages go first). The POSIX thread
 # model variant of the MinGW-w64 compiler is named explicitly: the plain
 # package pulls in both variants.
-BASE_PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3)
+# FCL (the set-up check's proximity queries, Linux only) is among them: every
+# Linux build builds the check when CMake finds it.
+BASE_PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 libfcl-dev)
 stage_packages() {
     case "$1" in
         # The Python commands and the ParaView plugin tests (Debian's ParaView brings VTK's
-        # Python modules to python3; Open MPI runs the two-rank pvbatch test).
-        linux) echo python3-numpy python3-pytest python3-matplotlib paraview python3-paraview openmpi-bin ;;
+        # Python modules to python3; Open MPI runs the two-rank pvbatch test); the HTML
+        # view's browser tests and the glTF check: chromium, and node with npm for the
+        # pinned packages of web/ (Debian's nodejs and npm only where none is installed).
+        linux)
+            echo python3-numpy python3-pytest python3-matplotlib paraview python3-paraview openmpi-bin chromium
+            command -v node >/dev/null 2>&1 || echo nodejs
+            command -v npm >/dev/null 2>&1 || echo npm
+            ;;
         win) echo g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 ;;
         fuzz) echo clang libclang-rt-14-dev ;;
         memcheck) echo valgrind strace ;;
@@ -102,30 +109,6 @@ wait_for_packages() {
     fi
     [ "$PACKAGES_OK" = 1 ]
 }
-=======
-# The POSIX thread model variant of the MinGW-w64 compiler is named explicitly:
-# the plain package pulls in both variants.
-PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 python3-numpy python3-pytest
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-          clang libclang-rt-14-dev valgrind strace)
-# The Python commands and the ParaView plugin tests (Debian's ParaView brings VTK's Python
-# modules to python3; Open MPI runs the two-rank pvbatch test).
-PACKAGES+=(python3-matplotlib paraview python3-paraview openmpi-bin)
-# The set-up check's proximity queries (Linux only).
-PACKAGES+=(libfcl-dev)
-# The HTML view's browser tests and the glTF check: chromium, and node with npm for the
-# pinned packages of web/ (Debian's nodejs and npm only where no node or npm is installed).
-PACKAGES+=(chromium)
-command -v node >/dev/null 2>&1 || PACKAGES+=(nodejs)
-command -v npm >/dev/null 2>&1 || PACKAGES+=(npm)
-
-# shellcheck source=scripts/packages.sh
-source "$ROOT/scripts/packages.sh"
-install_missing_packages test-all "${PACKAGES[@]}" || exit 1
-# The packages of web/ exactly as the lock file gives them (three.js, the glTF validator).
-(cd "$ROOT/web" && npm ci --no-audit --no-fund --prefer-offline >/dev/null) ||
-    { echo "test-all: npm ci in web/ failed" >&2; exit 1; }
->>>>>>> main
 
 # ---- Wine ---------------------------------------------------------------------
 # The 64-bit loader directly where it exists (the 'wine' wrapper asks for the
@@ -296,6 +279,9 @@ run_stage() {
             BUILD_DIR="$BUILD_DIR" script_stage memcheck "$ROOT/scripts/memcheck.sh"
             ;;
         linux)
+            # The packages of web/ exactly as the lock file gives them (three.js, the glTF validator).
+            (cd "$ROOT/web" && npm ci --no-audit --no-fund --prefer-offline >/dev/null) ||
+                echo "test-all: npm ci in web/ failed" >&2
             build_and_test linux "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release
             ;;
         asan)
