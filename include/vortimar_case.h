@@ -204,6 +204,14 @@ VC_API int vc_part_value(vc_case *handle, int part, int step, int variable, floa
 /* The value of an engine constant at the step. */
 VC_API int vc_constant(vc_case *handle, int variable, int step, float *value);
 
+/* The line (from 1) of each triangle of a surface part in the surface file,
+ * in the order of vc_part_triangles (capacity triangle_count); 0 where the
+ * file no longer holds it. */
+VC_API int vc_part_triangle_lines(vc_case *handle, int part, int *lines, int capacity);
+/* The host's placement of a part from its 14 rigid-body values, as
+ * x' = rotation x + translation (rotation row by row). Needs no handle. */
+VC_API int vc_rigid_body_transform(const float values[14], double rotation[9], double translation[3]);
+
 #ifdef __cplusplus
 }
 #endif

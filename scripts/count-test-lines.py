@@ -5,12 +5,15 @@ Counting rule: a line counts when it is neither blank nor a comment line.
 Comment lines are those starting with '//' or lying inside a '/* ... */'
 block in C and C++ files, and those starting with '#' in Python, shell and
 CMake files ('#include', '#define' and the other preprocessor lines of C and
-C++ count as code; so do Python docstrings).
+C++ count as code; so do Python docstrings). JavaScript counts as C does.
 
-Product code: src, include, tools, python/vortimar, paraview, scripts.
+Product code: src, include, tools, python/vortimar, paraview, scripts, and the
+JavaScript and shell scripts of web (the page's script, the glTF check and the
+script that refreshes the bundled three.js module); vendored minified modules
+(*.min.js) and installed npm packages (node_modules) are not counted.
 Test code: everything under tests/ and python/tests that is code (unit tests,
 fuzz harnesses and drivers, C test programs, pytest, ParaView tests, helpers,
-test CMake files and scripts), but not data: the case folders of golden
+test CMake files, scripts and JavaScript), but not data: the case folders of golden
 transcripts, doctor cases and tests/data, fuzz corpora and dictionaries,
 expected texts and tables (*.txt other than CMakeLists.txt). Data files carry
 none of the suffixes counted, so the suffix alone decides.
@@ -22,13 +25,15 @@ import pathlib
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-PRODUCT = ["src", "include", "tools", "python/vortimar", "paraview", "scripts"]
+PRODUCT = ["src", "include", "tools", "python/vortimar", "paraview", "scripts", "web"]
 TESTS = ["tests", "python/tests"]
-C_LIKE = {".c", ".cc", ".cpp", ".h", ".hpp"}
+C_LIKE = {".c", ".cc", ".cpp", ".h", ".hpp", ".js"}
 HASH_COMMENTS = {".py", ".sh", ".cmake"}
 
 
 def kind(path):
+    if path.name.endswith(".min.js"):
+        return None
     if path.name == "CMakeLists.txt":
         return "hash"
     if path.suffix in C_LIKE:
@@ -68,7 +73,7 @@ def count(folders):
     for folder in folders:
         for path in sorted((ROOT / folder).rglob("*")):
             rel = path.relative_to(ROOT / folder).parts
-            if not path.is_file() or "__pycache__" in rel:
+            if not path.is_file() or "__pycache__" in rel or "node_modules" in rel:
                 continue
             how = kind(path)
             if how:

@@ -53,6 +53,8 @@ PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 python3
 # The Python commands and the ParaView plugin tests (Debian's ParaView brings VTK's Python
 # modules to python3; Open MPI runs the two-rank pvbatch test).
 PACKAGES+=(python3-matplotlib paraview python3-paraview openmpi-bin)
+# The set-up check's proximity queries (Linux only).
+PACKAGES+=(libfcl-dev)
 # The HTML view's browser tests and the glTF check: chromium, and node with npm for the
 # pinned packages of web/ (Debian's nodejs and npm only where no node or npm is installed).
 PACKAGES+=(chromium)

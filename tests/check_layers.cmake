@@ -5,14 +5,18 @@
 #   interface/                              the host's entry points: may include anything
 #   capi/                                   the case library's C interface: the layers below
 #                                           and its own header, never the host's entry points
+#   check/                                  the set-up check: its own files and the two C headers
 # Usage: cmake -DSRC=<the src folder> -P check_layers.cmake
 set(allowed_core "core/")
 set(allowed_subsystem "core/|deck/|geometry/|variables/|motion/|userd_api\\.h$")
 set(allowed_capi "${allowed_subsystem}|capi/|vortimar_case\\.h$")
+set(allowed_check "check/|vortimar_case\\.h$|vortimar_check\\.h$")
 set(failures "")
-foreach(layer core deck geometry variables motion capi)
+foreach(layer core deck geometry variables motion capi check)
   if(layer STREQUAL "core")
     set(allowed "${allowed_core}")
+  elseif(layer STREQUAL "check")
+    set(allowed "${allowed_check}")
   elseif(layer STREQUAL "capi")
     set(allowed "${allowed_capi}")
   else()

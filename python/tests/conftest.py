@@ -1,19 +1,6 @@
-"""Shared paths for the package's tests. Run from CTest, which sets
-VORTIMAR_LIBRARY to the built library and VORTIMAR_BUILD_DIR to the build."""
-
+"""The fixtures shared with the commands' tests (tests/python/fixtures.py)."""
 import os
 import sys
 
-import pytest
-
-ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-sys.path.insert(0, os.path.join(ROOT, "python"))
-
-GOLDEN = os.path.join(ROOT, "tests", "golden")
-TEST_CASE = os.path.join(ROOT, "tests", "data", "capi_case")
-
-
-@pytest.fixture
-def golden():
-    """The folder of a golden case by name."""
-    return lambda name: os.path.join(GOLDEN, name)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "python"))
+from fixtures import *  # noqa: E402,F401,F403

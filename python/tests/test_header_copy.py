@@ -3,7 +3,7 @@
 import os
 import re
 
-from conftest import ROOT
+from fixtures import ROOT
 from vortimar import _library as L
 
 

@@ -1,67 +1,55 @@
-"""An installed copy: the package installed under a prefix finds the library
-installed beside it, with no VORTIMAR_LIBRARY set; the ParaView plugin installed
-with it finds the installed package. The README's C example against the build."""
-
+"""An installed copy: the package installed under a prefix finds the library installed beside
+it, with no VORTIMAR_LIBRARY set; the host tool is installed; the ParaView plugin installed with
+it finds the installed package after either import. The README's C example builds and
+runs as printed against the build."""
 import os
 import shutil
 import subprocess
 import sys
 
 import pytest
-
-from conftest import ROOT, TEST_CASE
+from fixtures import ROOT, TEST_CASE
 
 BUILD = os.environ.get("VORTIMAR_BUILD_DIR")
 PACKAGES = os.path.join("lib", "python3", "dist-packages")
+pytestmark = pytest.mark.skipif(not BUILD, reason="needs VORTIMAR_BUILD_DIR (set by CTest)")
 
 
 @pytest.fixture(scope="module")
 def installed(tmp_path_factory):
     """(prefix, environment without the source tree's package and library)."""
     prefix = tmp_path_factory.mktemp("install") / "prefix"
-    subprocess.run([os.environ.get("VORTIMAR_CMAKE", "cmake"), "--install", BUILD, "--prefix", str(prefix)], check=True, capture_output=True)
-    env = {k: v for k, v in os.environ.items() if k not in ("VORTIMAR_LIBRARY", "PYTHONPATH")}
-    return prefix, env
+    subprocess.run([os.environ.get("VORTIMAR_CMAKE", "cmake"), "--install", BUILD, "--prefix", str(prefix)], check=True,
+                   capture_output=True)
+    return prefix, {k: v for k, v in os.environ.items() if k not in ("VORTIMAR_LIBRARY", "PYTHONPATH")}
 
 
-@pytest.mark.skipif(not BUILD, reason="needs VORTIMAR_BUILD_DIR (set by CTest)")
 def test_installed_package_finds_installed_library(installed, tmp_path):
     prefix, env = installed
-    assert (prefix / "include" / "vortimar_case.h").is_file()
-    assert os.access(prefix / "bin" / "vortimar-inspect", os.X_OK)
-    env = dict(env, PYTHONPATH=str(prefix / PACKAGES))
-    script = ("import vortimar\n"
-              "print(vortimar.__file__)\n"
-              "print(vortimar.library()._name)\n"
-              "with vortimar.open_case(%r) as case:\n"
-              "    print(len(case.parts))\n" % TEST_CASE)
-    out = subprocess.run([sys.executable, "-c", script], env=env, cwd=str(tmp_path), check=True,
-                         capture_output=True, text=True).stdout.split("\n")
-    assert out[0].startswith(str(prefix / PACKAGES / "vortimar"))
+    assert (prefix / "include" / "vortimar_case.h").is_file() and os.access(prefix / "bin" / "vortimar-inspect", os.X_OK)
+    script = "import vortimar\nprint(vortimar.__file__)\nprint(vortimar.library()._name)\n" \
+             "with vortimar.open_case(%r) as case:\n    print(len(case.parts))\n" % TEST_CASE
+    out = subprocess.run([sys.executable, "-c", script], env=dict(env, PYTHONPATH=str(prefix / PACKAGES)),
+                         cwd=str(tmp_path), check=True, capture_output=True, text=True).stdout.split("\n")
+    assert out[0].startswith(str(prefix / PACKAGES / "vortimar")) and out[2] == "2"
     assert os.path.samefile(out[1], prefix / "lib" / os.path.basename(out[1]))
-    assert out[2] == "2"
 
 
-@pytest.mark.skipif(not BUILD or not shutil.which("pvpython"), reason="needs VORTIMAR_BUILD_DIR and pvpython")
+@pytest.mark.skipif(not shutil.which("pvpython"), reason="needs pvpython")
 def test_installed_plugin_loads_after_paraview_simple(installed, tmp_path):
-    """The start-up script imported after `from paraview.simple import *` still gives the
-    script the reader; the plugin reads the case through the installed package."""
+    """The start-up script imported after `from paraview.simple import *` (check_plugin.py
+    imports it first) still gives the script the reader, reading through the installed package."""
     prefix, env = installed
-    script = ("from paraview.simple import *\n"
-              "import sys\n"
-              "sys.path.insert(0, %r)\n"
-              "import vortimar_startup\n"
-              "reader = VortimarCaseReader(FileName=%r)\n"
-              "data = servermanager.Fetch(reader)\n"
-              "print(data.GetNumberOfBlocks(), sys.modules['vortimar'].__file__)\n"
-              % (str(prefix / "share" / "vortimar" / "paraview"), os.path.join(TEST_CASE, "inputs.in")))
+    script = "from paraview.simple import *\nimport sys\nsys.path.insert(0, %r)\nimport vortimar_startup\n" \
+             "reader = VortimarCaseReader(FileName=%r)\n" \
+             "print(servermanager.Fetch(reader).GetNumberOfBlocks(), sys.modules['vortimar'].__file__)\n" % (
+                 str(prefix / "share" / "vortimar" / "paraview"), os.path.join(TEST_CASE, "inputs.in"))
     run = subprocess.run(["pvpython", "-c", script], env=env, cwd=str(tmp_path), capture_output=True, text=True)
     words = run.stdout.split()
-    assert len(words) >= 2, run.stderr[-2000:]
-    assert words[-2] == "2" and words[-1].startswith(str(prefix / PACKAGES / "vortimar"))
+    assert words[-2:-1] == ["2"] and words[-1].startswith(str(prefix / PACKAGES / "vortimar")), run.stderr[-2000:]
 
 
-@pytest.mark.skipif(not BUILD or not shutil.which("cc"), reason="needs VORTIMAR_BUILD_DIR and a C compiler")
+@pytest.mark.skipif(not shutil.which("cc"), reason="needs a C compiler")
 def test_readme_c_example_builds_and_runs_as_printed(tmp_path):
     """The README's C program and compile line, in a folder laid out as the source tree. Step 360
     of examples/engine_case is crank angle 0: the piston (12 triangles in the surface file) has

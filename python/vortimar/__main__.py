@@ -1,4 +1,4 @@
-"""Command line: python3 -m vortimar summary|export|plot|view|doctor CASE ...
+"""Command line: python3 -m vortimar summary|export|plot|view|doctor|check CASE ...
 
 CASE is a case folder (with or without a trailing separator) or its inputs.in. Exit status:
 0 done, 1 the case could not be opened or the output not written, 2 wrong arguments (a
@@ -61,7 +61,7 @@ def _export(args):
                 from .gltf import export_glb
                 export_glb(case, out, steps)
             else:
-                export_case(case, out, steps, moved=not args.as_read)
+                export_case(case, out, steps, moved=not args.as_read, clearance=args.clearance)
         except ExportError as error:
             return _fail(str(error), 2)
         except ExportFailed as error:
@@ -141,6 +141,8 @@ def main(argv=None):
     export = commands.add_parser("export", help="write the run as ParaView files (.pvd, .vtm, .vtp, .csv)")
     _run_arguments(export, "out", "output folder, outside the case folder")
     export.add_argument("--as-read", action="store_true", help="coordinates as read, without the motion")
+    export.add_argument("--clearance", action="store_true",
+                        help="a Clearance point array on the moving parts: each point's distance to the nearest other part")
     export.add_argument("--gltf", action="store_true", help="write the run as one animated binary glTF file (NAME.glb)")
     export.set_defaults(run=_export)
 
@@ -158,6 +160,11 @@ def main(argv=None):
     check = commands.add_parser("doctor", help="where the reader reads the case otherwise than its author most likely meant")
     doctor.add_arguments(check)
     check.set_defaults(run=doctor.run)
+
+    from . import check as set_up_check
+    checking = commands.add_parser("check", help="surface, clearances over the run, engine measures, valve events")
+    set_up_check.add_arguments(checking)
+    checking.set_defaults(run=set_up_check.run)
 
     args = parser.parse_args(argv)
     if getattr(args, "moving_liner", None) is None:

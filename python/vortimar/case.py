@@ -364,6 +364,13 @@ class Case:
         triangles, numbers = self._connectivity(p)
         return Mesh(self.points(p, step, moved), triangles, numbers, self.values(p, step))
 
+    def check(self, lift_threshold=0.0001):
+        """The set-up check (vortimar.check.run_check): findings, clearances,
+        engine measures and surface counts, with the per-step tables as numpy
+        arrays. lift_threshold in metres."""
+        from .check import run_check
+        return run_check(self, lift_threshold)
+
 
 def open_case(path, moving_liner=False, debug_messages=False):
     """Opens the case of a folder or of its inputs.in. NotACase when path is

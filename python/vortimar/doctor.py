@@ -67,6 +67,9 @@ def run(arguments):
         with open_case(arguments.case, moving_liner=True) as case:
             # File by file, line by line (whole-file findings first).
             findings = sorted(case.findings(), key=lambda f: (f["file"], f["line"] or 0))
+            # The set-up check's findings follow (none where its library is not built).
+            from .check import check_findings
+            findings += check_findings(case)
     except VortimarError as error:
         print("vortimar doctor: %s" % error, file=sys.stderr)
         return 2

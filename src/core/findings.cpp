@@ -4,6 +4,7 @@
 
 #include "core/line_reader.h"
 #include "core/reader_state.h"
+#include "core/text_parse.h"
 #include "core/value_table.h"
 
 int line_number_at(const std::string &path, long long offset)
@@ -188,4 +189,14 @@ void report_line_shapes(ReaderState &state, const CaseFile &file, const std::str
                     "match what it is compared with.",
                     "Save the file with plain line-feed line ends (for example with dos2unix, or "
                     "the editor's \"LF\" setting).");
+}
+
+void report_non_number(ReaderState &state, const std::string &path, long long line_start, std::string_view word)
+{
+    if (is_whole_number(word))
+        return;
+    add_finding(state, Severity::error, "not-a-number", path, line_start,
+                "The word " + quote_line(word) + " stands where a number belongs but is not one; the reader takes " +
+                    number_text(parse_float(word)) + " (the number it starts with, or 0).",
+                "Write the number with digits and a decimal point, e.g. 0.086 rather than O.086 or 0,086.");
 }

@@ -86,3 +86,8 @@ void report_bridged_stretches(ReaderState &state, const std::string &path, const
 // a line end, and line ends with a carriage return.
 void report_line_shapes(ReaderState &state, const CaseFile &file, const std::string &path,
                         const std::string &long_line_effect);
+
+// Adds an error when `word`, read as a number on the line starting at byte
+// `line_start` of the file at path, is not wholly one ("O.086", "0,009"):
+// the finding quotes the word and the value the reader takes instead.
+void report_non_number(ReaderState &state, const std::string &path, long long line_start, std::string_view word);

@@ -179,3 +179,10 @@ void copy_text(char *dest, std::string_view text, std::size_t limit)
     if (n < limit)
         std::memset(dest + n, 0, limit - n);
 }
+
+bool is_whole_number(std::string_view word)
+{
+    const char *stop = nullptr;
+    parse_leading_double(word.data(), word.data() + word.size(), &stop);
+    return !word.empty() && stop == word.data() + word.size();
+}

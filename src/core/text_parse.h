@@ -32,6 +32,10 @@ std::vector<std::string_view> split_words(std::string_view line, bool tabs_separ
 // The n-th word (0-based), or an empty view when the line has fewer words.
 std::string_view word_at(std::string_view line, int n, bool tabs_separate);
 
+// True when the word is one number from its first to its last character, as
+// parse_leading_double reads it ("O.086" and "0,009" are not).
+bool is_whole_number(std::string_view word);
+
 // True when a number (as parse_leading_double reads it) starts the word.
 bool starts_with_number(std::string_view word);
 

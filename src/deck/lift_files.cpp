@@ -68,6 +68,8 @@ int read_lift_file(ReaderState &state, const char *file_name, std::vector<float>
         table.x.push_back(parse_float(words[0]));
         table.y.push_back(parse_float(words[1]));
         table.row_starts.push_back(start);
+        report_non_number(state, path, start, words[0]);
+        report_non_number(state, path, start, words[1]);
     }
     report_line_shapes(state, file, path,
                        "the rows end at this line, as at the end of the file: it and every row after it are "

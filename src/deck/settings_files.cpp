@@ -234,6 +234,7 @@ int read_engine_file(ReaderState &state)
             }
             if (key_word(line) == key.word) {
                 *key.value = parse_float(first_word(line));
+                report_non_number(state, path, start, first_word(line));
                 break;
             }
         }

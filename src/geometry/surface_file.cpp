@@ -379,3 +379,29 @@ int read_surface_file(ReaderState &state, const std::string &path)
     fill_triangles(state, file, line, tally.lines_read, parts, vertex_count);
     return 1;
 }
+
+std::vector<int> triangle_line_numbers(ReaderState &state, const std::string &path, int part_index)
+{
+    std::vector<int> lines;
+    CaseFile file;
+    if (!open_case_file(file, path))
+        return lines;
+    char line[line_buffer_size] = {};
+    read_next_line(file, line);
+    const char *p = line;
+    const char *end = buffer_end(line);
+    parse_leading_integer(p, end, &p);
+    const long long vertex_count = std::max(parse_leading_integer(p, end, &p), 0LL);
+    const long long triangle_count = parse_leading_integer(p, end, &p);
+    for (long long i = 0; i < vertex_count; ++i)
+        if (!next_counted_line(file, line))
+            return lines;
+    const long long parts = surface_part_count(state);
+    Triangle t{};
+    for (long long i = 0; i < triangle_count && next_counted_line(file, line); ++i) {
+        read_triangle(line, t);
+        if (corners_valid(t, vertex_count) && t.region >= 1 && t.region <= parts && t.region - 1 == part_index)
+            lines.push_back(static_cast<int>(std::min<long long>(vertex_count + 2 + i, INT_MAX)));
+    }
+    return lines;
+}

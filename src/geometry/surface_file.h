@@ -5,6 +5,7 @@
 struct ReaderState;
 
 #include <string>
+#include <vector>
 
 // Number of surface parts (the boundary regions), bounded by the table.
 int surface_part_count(ReaderState &state);
@@ -14,3 +15,9 @@ int surface_part_count(ReaderState &state);
 // bit set. The surface parts must start cleared. 1, or -1 when the file
 // cannot be opened or its tables cannot be allocated.
 int read_surface_file(ReaderState &state, const std::string &path);
+
+// The line number (from 1) in the surface file at path of each triangle of
+// surface part part_index (0-based), in the order of the part's
+// connectivity: the file's triangle lines are read again, as
+// read_surface_file reads them. Empty when the file cannot be opened.
+std::vector<int> triangle_line_numbers(ReaderState &state, const std::string &path, int part_index);

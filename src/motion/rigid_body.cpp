@@ -141,3 +141,19 @@ int rigid_body_values(ReaderState &state, int part_number, float values[rigid_bo
         return Z_UNDEF;
     return motion_values(state, state.motion_table[record], values);
 }
+
+void rigid_body_transform(const float values[rigid_body_value_count], double rotation[9], double translation[3])
+{
+    const double e0 = values[3], e1 = values[4], e2 = values[5], e3 = values[6];
+    const double a[9] = {e0 * e0 + e1 * e1 - e2 * e2 - e3 * e3, 2 * (e1 * e2 + e0 * e3), 2 * (e1 * e3 - e0 * e2),
+                         2 * (e1 * e2 - e0 * e3), e0 * e0 - e1 * e1 + e2 * e2 - e3 * e3, 2 * (e2 * e3 + e0 * e1),
+                         2 * (e1 * e3 + e0 * e2), 2 * (e2 * e3 - e0 * e1), e0 * e0 - e1 * e1 - e2 * e2 + e3 * e3};
+    for (int r = 0; r < 3; ++r) {
+        double moved_centre = 0;
+        for (int k = 0; k < 3; ++k) {
+            rotation[3 * r + k] = a[3 * r + k];
+            moved_centre += a[3 * r + k] * static_cast<double>(values[7 + k]);
+        }
+        translation[r] = static_cast<double>(values[r]) - moved_centre;
+    }
+}

@@ -14,3 +14,10 @@ constexpr int rigid_body_value_count = 14;
 // zero translation). Returns Z_OK, Z_UNDEF when the part does not move, or
 // Z_ERR when there is no such part (or its engine role is unknown).
 int rigid_body_values(ReaderState &state, int part_number, float values[rigid_body_value_count]);
+
+// The rigid-body motion of values as the host applies it, x' = A(e) (x - c) + t,
+// written as x' = rotation x + translation: rotation is A(e) row by row (the
+// Euler-parameter matrix, first row e0^2+e1^2-e2^2-e3^2, 2(e1e2+e0e3),
+// 2(e1e3-e0e2)) and translation is t - A(e) c. The initial rotation (values
+// 10 to 13) is always zero for this reader and is not applied.
+void rigid_body_transform(const float values[rigid_body_value_count], double rotation[9], double translation[3]);

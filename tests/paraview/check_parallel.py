@@ -4,16 +4,15 @@ ranks together give what one process gives. Run on every rank:
 import os
 import sys
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, os.path.join(ROOT, "paraview"))
+sys.path[:0] = [os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", d) for d in ("paraview", "tests/python")]
 import vortimar_startup  # noqa: E402,F401
 from paraview import servermanager  # noqa: E402
 from paraview.simple import VortimarCaseReader  # noqa: E402
 from vtkmodules.vtkCommonCore import vtkIntArray  # noqa: E402
 
 import vortimar  # noqa: E402
+from fixtures import FOUR_VALVE as CASE  # noqa: E402
 
-CASE = os.path.join(ROOT, "examples", "four_valve_engine")
 controller = servermanager.vtkProcessModule.GetProcessModule().GetGlobalController()
 rank, ranks = controller.GetLocalProcessId(), controller.GetNumberOfProcesses()
 
@@ -22,8 +21,7 @@ reader.UpdatePipeline(reader.TimestepValues[100])
 local = reader.GetClientSideObject().GetOutputDataObject(0)
 
 with vortimar.open_case(CASE) as case:
-    parts = case.parts
-    step_points = [len(case.points(p, 100)) for p in parts]
+    parts, step_points = case.parts, [len(case.points(p, 100)) for p in case.parts]
 names = [local.GetMetaData(i).Get(local.NAME()) for i in range(local.GetNumberOfBlocks())]
 
 # Per part: how many ranks serve it, and how many points they give in total.
@@ -35,8 +33,7 @@ for i in range(local.GetNumberOfBlocks()):
     mine.SetValue(2 * i + 1, 0 if block is None else block.GetNumberOfPoints())
 total = vtkIntArray()
 controller.AllReduce(mine, total, 2)      # 2: sum
-served = [total.GetValue(2 * i) for i in range(len(parts))]
-points = [total.GetValue(2 * i + 1) for i in range(len(parts))]
+served, points = ([total.GetValue(2 * i + k) for i in range(len(parts))] for k in (0, 1))
 
 failures = [what for what, bad in (
     ("ranks: %d" % ranks, ranks != 2),

@@ -9,8 +9,7 @@ import subprocess
 import numpy as np
 import vortimar
 
-from conftest import EXAMPLES, ROOT
-from test_export import vortimar as run_vortimar
+from fixtures import EXAMPLES, ROOT, vortimar as run_vortimar
 
 WEB = os.path.join(ROOT, "web")
 
@@ -42,12 +41,9 @@ def world_points(document, accessor, name, k):
     """The points of the part's mesh at key frame k: the node's own transform, animated
     values taking the place of the static ones, applied child first."""
     nodes = document["nodes"]
-    animated = {}
-    for channel in document.get("animations", [{}])[0].get("channels", []):
-        sampler = document["animations"][0]["samplers"][channel["sampler"]]
-        output = accessor(sampler["output"])
-        target = channel["target"]
-        animated[(target["node"], target["path"])] = output[k]
+    animation = document["animations"][0]
+    animated = {(c["target"]["node"], c["target"]["path"]): accessor(animation["samplers"][c["sampler"]]["output"])[k]
+                for c in animation["channels"]}
     index = next(i for i, n in enumerate(nodes) if n.get("mesh") is not None and n["name"].split(" (")[0] == name)
     primitive = document["meshes"][nodes[index]["mesh"]]["primitives"][0]
     x = accessor(primitive["attributes"]["POSITION"]).astype(np.float64)
