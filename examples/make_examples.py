@@ -241,10 +241,12 @@ def seconds_case(folder, around):
     # Sliding wall: a vertical plate at x = 0.3, moved by its profile file.
     grid(s, 2, n, n, lambda i, j: (0.3, -0.1 + 0.2 * j / (n - 1), -0.1 + 0.2 * i / (n - 1)), False)
 
-    # Tumbling body: a cube of side 0.06 centred at (0, 0.3, 0).
+    # Tumbling body: a cube of side 0.06 centred at (0, 0.3, 0). grid() turns its
+    # triangles to the normal d/du x d/dv, so each face's (u, v) is ordered to make that
+    # normal point out of the cube, into the fluid, as on the engine's solid walls.
     h = 0.03
-    faces = [lambda u, v: (u, v, -h), lambda u, v: (v, u, h), lambda u, v: (u, -h, v),
-             lambda u, v: (v, h, u), lambda u, v: (-h, u, v), lambda u, v: (h, v, u)]
+    faces = [lambda u, v: (v, u, -h), lambda u, v: (u, v, h), lambda u, v: (u, -h, v),
+             lambda u, v: (v, h, u), lambda u, v: (-h, v, u), lambda u, v: (h, u, v)]
     m = max(2, n // 2)
     for face in faces:
         grid(s, 3, m, m, lambda i, j, face=face: tuple(c + o for c, o in zip(

@@ -49,6 +49,16 @@ VK_API int vk_pair_distances(const vk_report *report, int pair, double *distance
  * not closed. */
 VK_API int vk_volumes(const vk_report *report, double *volumes, int capacity);
 
+/* The clearance of each point of a moving part at a step: its distance
+ * (metres) to the nearest part it is checked against, at that step. Open
+ * once per case (the parts' hierarchies are kept between calls); part is the
+ * host's part number. vk_point_clearance fills distance[0 .. points-1] and
+ * returns VC_NO_VALUES for a part that does not move or has no partner. */
+typedef struct vk_clearance vk_clearance;
+VK_API int vk_clearance_open(vc_case *handle, vk_clearance **out);
+VK_API int vk_point_clearance(vk_clearance *clearance, int part, int step, double *distance, int capacity);
+VK_API int vk_clearance_free(vk_clearance *clearance);
+
 #ifdef __cplusplus
 }
 #endif

@@ -55,6 +55,9 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         self._file_name = None
         self._moving_liner = False
         self._apply_motion = True
+        self._clearance = False
+        self._clearance_of = None   # (folder, moving liner) whose PointClearance is kept
+        self._point_clearance = None  # that PointClearance, None where the check library is missing
         self._case = None
         self._opened = None         # (folder, moving liner) of the open case
         self._blocks = None         # PartBlocks of the open case
@@ -85,6 +88,13 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
     def SetApplyMotion(self, value):
         if bool(value) != self._apply_motion:
             self._apply_motion = bool(value)
+            self.Modified()
+
+    @smproperty.intvector(name="Clearance", label="Clearance", default_values=0)
+    @smdomain.xml('<BooleanDomain name="bool"/>')
+    def SetClearance(self, value):
+        if bool(value) != self._clearance:
+            self._clearance = bool(value)
             self.Modified()
 
     @smproperty.dataarrayselection(name="Parts")
@@ -141,11 +151,14 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         return case
 
     def _close(self):
+        if self._point_clearance is not None:
+            self._point_clearance.close()
         if self._case is not None:
             close = getattr(self._case, "close", None)
             if close is not None:
                 close()
         self._case, self._opened, self._blocks, self._times = None, None, None, None
+        self._clearance_of, self._point_clearance = None, None
 
     # ---- pipeline -------------------------------------------------------------------
 
@@ -176,6 +189,11 @@ class VortimarCaseReader(VTKPythonAlgorithmBase):
         pieces = out_info.Get(vtkStreamingDemandDrivenPipeline.UPDATE_NUMBER_OF_PIECES()) or 1
         parts = [part for part in case.parts if self._parts.ArrayIsEnabled(part.name)]
         self._blocks.apply_motion = self._apply_motion
+        if self._clearance and self._clearance_of != self._opened:
+            from vortimar.check import point_clearance
+            self._point_clearance = point_clearance(case, lambda line: _say("%s: %s" % (self._file_name, line)))
+            self._clearance_of = self._opened
+        self._blocks.clearance = self._point_clearance if self._clearance else None
         try:
             blocks = self._blocks.step_blocks(parts, step, share_of_parts(parts, piece, pieces))
         except Exception as error:

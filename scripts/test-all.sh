@@ -6,7 +6,8 @@
 #   tsan      ThreadSanitizer build in build-tsan/ (readers on several threads)
 #   win       64-bit Windows cross build in build-win/, tests run under Wine
 #   fuzz      every fuzz target built with clang in build-fuzz/ and run for a
-#             bounded time (scripts/fuzz.sh; FUZZ_SECONDS per target, default 40)
+#             bounded time (scripts/fuzz.sh; FUZZ_SECONDS per target, default 30,
+#             two targets at a time)
 #   memcheck  the golden cases under valgrind and under strace, the latter on
 #             copies of the case folders (scripts/memcheck.sh; uses build/)
 #
@@ -45,28 +46,69 @@ done
 START=$(date +%s)
 
 # ---- Packages -----------------------------------------------------------------
-# The POSIX thread model variant of the MinGW-w64 compiler is named explicitly:
-# the plain package pulls in both variants.
-PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 python3-numpy python3-pytest
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-          clang libclang-rt-14-dev valgrind strace)
-# The Python commands and the ParaView plugin tests (Debian's ParaView brings VTK's Python
-# modules to python3; Open MPI runs the two-rank pvbatch test).
-PACKAGES+=(python3-matplotlib paraview python3-paraview openmpi-bin)
-# The set-up check's proximity queries (Linux only).
-PACKAGES+=(libfcl-dev)
-# The HTML view's browser tests and the glTF check: chromium, and node with npm for the
-# pinned packages of web/ (Debian's nodejs and npm only where no node or npm is installed).
-PACKAGES+=(chromium)
-command -v node >/dev/null 2>&1 || PACKAGES+=(nodejs)
-command -v npm >/dev/null 2>&1 || PACKAGES+=(npm)
+# The compilers and GoogleTest are installed first; the packages of the other
+# stages are installed in the background while the sanitizer stages, which
+# need nothing more, build and run (those stages go first). The POSIX thread
+# model variant of the MinGW-w64 compiler is named explicitly: the plain
+# package pulls in both variants.
+# FCL (the set-up check's proximity queries, Linux only) is among them: every
+# Linux build builds the check when CMake finds it.
+BASE_PACKAGES=(cmake ninja-build g++ binutils libgtest-dev googletest python3 libfcl-dev)
+stage_packages() {
+    case "$1" in
+        # The Python commands and the ParaView plugin tests (Debian's ParaView brings VTK's
+        # Python modules to python3; Open MPI runs the two-rank pvbatch test); the HTML
+        # view's browser tests and the glTF check: chromium, and node with npm for the
+        # pinned packages of web/ (Debian's nodejs and npm only where none is installed).
+        linux)
+            echo python3-numpy python3-pytest python3-matplotlib paraview python3-paraview openmpi-bin chromium
+            command -v node >/dev/null 2>&1 || echo nodejs
+            command -v npm >/dev/null 2>&1 || echo npm
+            ;;
+        win) echo g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 ;;
+        fuzz) echo clang libclang-rt-14-dev ;;
+        memcheck) echo valgrind strace ;;
+    esac
+}
 
 # shellcheck source=scripts/packages.sh
 source "$ROOT/scripts/packages.sh"
-install_missing_packages test-all "${PACKAGES[@]}" || exit 1
-# The packages of web/ exactly as the lock file gives them (three.js, the glTF validator).
-(cd "$ROOT/web" && npm ci --no-audit --no-fund --prefer-offline >/dev/null) ||
-    { echo "test-all: npm ci in web/ failed" >&2; exit 1; }
+install_missing_packages test-all "${BASE_PACKAGES[@]}" || exit 1
+
+STAGES=()
+LATER=()
+for which in "$@"; do
+    if [ -z "$(stage_packages "$which")" ]; then STAGES+=("$which"); else LATER+=("$which"); fi
+done
+STAGES+=(${LATER[@]+"${LATER[@]}"})
+PACKAGES=()
+for which in "$@"; do
+    for pkg in $(stage_packages "$which"); do
+        package_installed "$pkg" || PACKAGES+=("$pkg")
+    done
+done
+PACKAGES_PID=""
+PACKAGES_LOG="$ROOT/build-logs/packages.log"
+if [ ${#PACKAGES[@]} -gt 0 ] && [ "$(id -u)" -ne 0 ]; then
+    install_missing_packages test-all "${PACKAGES[@]}"
+elif [ ${#PACKAGES[@]} -gt 0 ]; then
+    mkdir -p "$ROOT/build-logs"
+    echo "test-all: installing ${PACKAGES[*]} in the background (log: $PACKAGES_LOG)"
+    install_missing_packages test-all "${PACKAGES[@]}" >"$PACKAGES_LOG" 2>&1 &
+    PACKAGES_PID=$!
+fi
+
+# Waits once for the background installation; false when it failed.
+PACKAGES_OK=1
+wait_for_packages() {
+    if [ -n "$PACKAGES_PID" ]; then
+        local t0=$SECONDS
+        wait "$PACKAGES_PID" || { PACKAGES_OK=0; tail -20 "$PACKAGES_LOG"; }
+        PACKAGES_PID=""
+        SUMMARY+=("$(printf '%-8s %s; waited %ds' packages "$([ $PACKAGES_OK = 1 ] && echo installed || echo FAILED)" $((SECONDS - t0)))")
+    fi
+    [ "$PACKAGES_OK" = 1 ]
+}
 
 # ---- Wine ---------------------------------------------------------------------
 # The 64-bit loader directly where it exists (the 'wine' wrapper asks for the
@@ -83,8 +125,17 @@ wine_loader() {
     return 1
 }
 
-# A private Wine prefix in the build folder unless the caller chose one.
+# A private Wine prefix in the build folder unless the caller chose one, with
+# its server kept running for the whole stage, so that each of the many
+# test programs started under Wine connects to it instead of starting one.
 # Mono and Gecko are switched off so that no installer dialog is offered.
+wine_server() {
+    local server
+    server=$(command -v wineserver 2>/dev/null || true)
+    [ -n "$server" ] || server=/usr/lib/wine/wineserver
+    [ -x "$server" ] && "$server" "$@" >/dev/null 2>&1
+}
+
 prepare_wine() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -94,6 +145,8 @@ prepare_wine() {
     fi
     local loader
     loader=$(wine_loader) || { echo "test-all: wine is not installed" >&2; return 1; }
+    mkdir -p "$WINEPREFIX"
+    wine_server -p
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "test-all: initialising the Wine prefix $WINEPREFIX"
         timeout 300 "$loader" wineboot -i >/dev/null 2>&1 || true
@@ -102,13 +155,7 @@ prepare_wine() {
 }
 
 stop_wine() {
-    local server
-    server=$(command -v wineserver 2>/dev/null || true)
-    [ -n "$server" ] || server=/usr/lib/wine/wineserver
-    if [ -n "${WINEPREFIX:-}" ] && [ -x "$server" ]; then
-        # Wait for this prefix's server to go away by itself (a few seconds).
-        timeout 60 "$server" -w >/dev/null 2>&1 || true
-    fi
+    wine_server -k || true
 }
 
 abs_path() {
@@ -119,18 +166,32 @@ abs_path() {
 }
 WIN_PATH=$(abs_path "$WIN_BUILD_DIR")
 
-# ---- One build ----------------------------------------------------------------
+# ---- One stage ----------------------------------------------------------------
 TOTAL_PASSED=0
 TOTAL_FAILED=0
 SUMMARY=()
+# What a stage found: its counts and a note for the summary.
+STAGE_PASSED=0
+STAGE_FAILED=0
+STAGE_NOTE=""
 
-# build_and_test NAME DIR [cmake options...]
+# Sets CPU_SECONDS to the user and system time of this script's finished
+# child processes (and theirs) so far. Not in a subshell: it counts its own.
+TIMES_FILE=$(mktemp)
+trap 'rm -f "$TIMES_FILE"' EXIT
+cpu_seconds() {
+    times >"$TIMES_FILE"
+    CPU_SECONDS=$(awk 'NR == 2 { for (i = 1; i <= 2; i++) { split($i, t, "m"); n += t[1] * 60 + t[2] } }
+                       END { printf "%d", n }' "$TIMES_FILE")
+}
+
+# build_and_test NAME DIR [cmake options...]; BUILD_TARGETS (default all) and
+# CTEST_ARGS (such as -L threads) narrow what is built and run.
 build_and_test() {
     local name=$1 dir
     dir=$(abs_path "$2")
     shift 2
-    local t0 log status passed=0 failed=0 note=""
-    t0=$(date +%s)
+    local log status passed=0 failed=0 note=""
     echo
     echo "==== $name: $dir"
     mkdir -p "$dir"
@@ -141,7 +202,8 @@ build_and_test() {
         note="configure FAILED"
         failed=1
     else
-        ninja -C "$dir" -j"$JOBS" -k 0 >>"$log" 2>&1
+        # shellcheck disable=SC2086
+        ninja -C "$dir" -j"$JOBS" -k 0 ${BUILD_TARGETS:-} >>"$log" 2>&1
         status=$?
         local warnings
         warnings=$(grep -c -E 'warning:' "$log" || true)
@@ -154,7 +216,8 @@ build_and_test() {
         fi
 
         local ctest_log="$dir/test-all-ctest.log"
-        (cd "$dir" && ctest --output-on-failure -j"$JOBS" --timeout 900) 2>&1 | tee "$ctest_log"
+        # shellcheck disable=SC2086
+        (cd "$dir" && ctest --output-on-failure -j"$JOBS" --timeout 900 ${CTEST_ARGS:-}) 2>&1 | tee "$ctest_log"
         local counts
         counts=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$ctest_log" | tail -1)
         if [ -n "$counts" ]; then
@@ -171,19 +234,16 @@ build_and_test() {
             failed=$((failed + 1))
         fi
     fi
-    local t1
-    t1=$(date +%s)
-    TOTAL_PASSED=$((TOTAL_PASSED + passed))
-    TOTAL_FAILED=$((TOTAL_FAILED + failed))
-    SUMMARY+=("$(printf '%-6s %4d passed, %3d failed  (%s; %ds)' "$name" "$passed" "$failed" "$note" $((t1 - t0)))")
+    STAGE_PASSED=$passed
+    STAGE_FAILED=$failed
+    STAGE_NOTE=$note
 }
 
 # script_stage NAME SCRIPT [args...]: a script whose last line is
 # "N passed, M failed"; a script that gives no such line counts as one failure.
 script_stage() {
-    local name=$1 t0 log counts p=0 f=0 note
+    local name=$1 log counts
     shift
-    t0=$(date +%s)
     mkdir -p "$ROOT/build-logs"
     log="$ROOT/build-logs/$name.log"
     echo
@@ -191,20 +251,27 @@ script_stage() {
     "$@" 2>&1 | tee "$log"
     counts=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
     if [ -n "$counts" ]; then
-        p=${counts%% passed*}
-        f=$(echo "$counts" | sed -E 's/.* ([0-9]+) failed$/\1/')
-        note="see $log"
+        STAGE_PASSED=${counts%% passed*}
+        STAGE_FAILED=$(echo "$counts" | sed -E 's/.* ([0-9]+) failed$/\1/')
+        STAGE_NOTE="see $log"
     else
-        f=1
-        note="gave no counts (log: $log)"
+        STAGE_PASSED=0
+        STAGE_FAILED=1
+        STAGE_NOTE="gave no counts (log: $log)"
     fi
-    TOTAL_PASSED=$((TOTAL_PASSED + p))
-    TOTAL_FAILED=$((TOTAL_FAILED + f))
-    SUMMARY+=("$(printf '%-8s %4d passed, %3d failed  (%s; %ds)' "$name" "$p" "$f" "$note" $(($(date +%s) - t0)))")
 }
 
-for which in "$@"; do
-    case "$which" in
+# run_stage NAME: one stage, with its wall-clock and CPU time in the summary.
+run_stage() {
+    local which=$1 t0 cpu0 stage=$1
+    if [ -n "$(stage_packages "$which")" ] && ! wait_for_packages; then
+        STAGE_PASSED=0 STAGE_FAILED=1 STAGE_NOTE="its packages were not installed"
+        stage=none
+    fi
+    t0=$SECONDS
+    cpu_seconds
+    cpu0=$CPU_SECONDS
+    case "$stage" in
         fuzz)
             script_stage fuzz "$ROOT/scripts/fuzz.sh"
             ;;
@@ -212,28 +279,43 @@ for which in "$@"; do
             BUILD_DIR="$BUILD_DIR" script_stage memcheck "$ROOT/scripts/memcheck.sh"
             ;;
         linux)
+            # The packages of web/ exactly as the lock file gives them (three.js, the glTF validator).
+            (cd "$ROOT/web" && npm ci --no-audit --no-fund --prefer-offline >/dev/null) ||
+                echo "test-all: npm ci in web/ failed" >&2
             build_and_test linux "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release
             ;;
         asan)
-            export ASAN_OPTIONS=detect_leaks=1
-            export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-            build_and_test asan "$ASAN_BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREADER_SANITIZE=ON
+            # Everything but the Python and ParaView tests, which the
+            # instrumented build leaves out (Python cannot load its libraries).
+            ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+                build_and_test asan "$ASAN_BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DREADER_SANITIZE=ON -DREADER_BENCH=OFF
             ;;
         tsan)
-            export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-            build_and_test tsan "$TSAN_BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DREADER_SANITIZE=thread
+            # Only the programs that run readers on several threads: a data
+            # race needs two threads, and these are the only ones with more.
+            TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 BUILD_TARGETS="case_threads" \
+                CTEST_ARGS="-L threads" build_and_test tsan "$TSAN_BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug \
+                -DREADER_SANITIZE=thread -DREADER_BENCH=OFF
             ;;
         win)
             if prepare_wine; then
                 build_and_test win "$WIN_BUILD_DIR" -DCMAKE_BUILD_TYPE=Release \
                     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake"
-                stop_wine
             else
-                TOTAL_FAILED=$((TOTAL_FAILED + 1))
-                SUMMARY+=("win    no Wine: not built")
+                STAGE_PASSED=0 STAGE_FAILED=1 STAGE_NOTE="no Wine: not built"
             fi
+            stop_wine
             ;;
     esac
+    cpu_seconds
+    TOTAL_PASSED=$((TOTAL_PASSED + STAGE_PASSED))
+    TOTAL_FAILED=$((TOTAL_FAILED + STAGE_FAILED))
+    SUMMARY+=("$(printf '%-8s %4d passed, %3d failed  (%s; %ds, CPU %ds)' "$which" "$STAGE_PASSED" "$STAGE_FAILED" \
+        "$STAGE_NOTE" $((SECONDS - t0)) $((CPU_SECONDS - cpu0)))")
+}
+
+for which in "${STAGES[@]}"; do
+    run_stage "$which"
 done
 
 END=$(date +%s)

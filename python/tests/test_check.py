@@ -81,6 +81,10 @@ def test_millimetre_bore_and_typed_letter():
     assert any("bore is 86 m" in m for m in implausible)
     typed = [f for f in findings if f["code"] == "not-a-number"]
     assert typed and typed[0]["file"] == "engine.in" and typed[0]["line"] == 4 and "O.088" in typed[0]["message"]
+    with opened("valve_through_piston") as case:  # a decimal comma in a lift row
+        (comma,) = [f for f in case.findings() if f["code"] == "not-a-number"]
+    assert (comma["severity"], comma["file"], comma["line"]) == ("error", "exhaust_lift.in", 6)
+    assert '"0,009"' in comma["message"] and "takes 0 " in comma["message"]
 
 
 def triangle_distances(tri_a, tri_b):
@@ -159,5 +163,7 @@ def test_command_json_shape_and_exit_status(tmp_path):
                                             "points", "contact"}
     assert report["engine"]["intake"]["max_lift"] == pytest.approx(0.009, rel=1e-6)
     assert (tmp_path / "c.png").stat().st_size > 0
+    walls = check(os.path.join(ROOT, "examples", "moving_walls"))  # a closed cube, every face turned outwards
+    assert walls.returncode == 0 and "surface-flipped" not in walls.stdout
     clash = check(os.path.join(CASES, "valve_through_piston"))
     assert clash.returncode == 1 and "parts-in-contact" in clash.stdout

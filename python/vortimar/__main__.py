@@ -61,7 +61,7 @@ def _export(args):
                 from .gltf import export_glb
                 export_glb(case, out, steps)
             else:
-                export_case(case, out, steps, moved=not args.as_read)
+                export_case(case, out, steps, moved=not args.as_read, clearance=args.clearance)
         except ExportError as error:
             return _fail(str(error), 2)
         except ExportFailed as error:
@@ -141,6 +141,8 @@ def main(argv=None):
     export = commands.add_parser("export", help="write the run as ParaView files (.pvd, .vtm, .vtp, .csv)")
     _run_arguments(export, "out", "output folder, outside the case folder")
     export.add_argument("--as-read", action="store_true", help="coordinates as read, without the motion")
+    export.add_argument("--clearance", action="store_true",
+                        help="a Clearance point array on the moving parts: each point's distance to the nearest other part")
     export.add_argument("--gltf", action="store_true", help="write the run as one animated binary glTF file (NAME.glb)")
     export.set_defaults(run=_export)
 

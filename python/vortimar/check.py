@@ -48,6 +48,9 @@ def check_library():
             ("vk_pair_count", i, [p, ip]),
             ("vk_pair_distances", i, [p, i, dp, ip, i]),
             ("vk_volumes", i, [p, dp, i]),
+            ("vk_clearance_open", i, [p, ctypes.POINTER(p)]),
+            ("vk_point_clearance", i, [p, i, i, dp, i]),
+            ("vk_clearance_free", i, [p]),
         ):
             function = getattr(lib, name)
             function.restype, function.argtypes = restype, argtypes
@@ -88,6 +91,53 @@ def run_check(case, lift_threshold=0.0001):
         return result
     finally:
         lib.vk_free(report)
+
+
+class PointClearance:
+    """The "Clearance" point array of the moving parts of an open case: each point's
+    distance (metres) to the nearest part the check pairs it with, at a step. Raises
+    VortimarError where the check library is missing. The last part's array is kept, so
+    asking twice for the same part and step costs one query."""
+
+    def __init__(self, case):
+        self._lib = check_library()
+        self._case = case
+        self._handle = ctypes.c_void_p()
+        code = self._lib.vk_clearance_open(case._handle, ctypes.byref(self._handle))
+        if code != L.VC_OK:
+            raise L.VortimarError("clearance: " + L.text(self._lib.vk_last_error()), code)
+        self._last = (None, None)
+
+    def __call__(self, part, step):
+        """part's array at step (float64, one per point), or None for a part that does not
+        move or is paired with none."""
+        if self._last[0] == (part.number, step):
+            return self._last[1]
+        values = np.zeros(part.vertex_count)
+        code = self._lib.vk_point_clearance(self._handle, part.number, int(step),
+                                            values.ctypes.data_as(ctypes.POINTER(ctypes.c_double)), len(values))
+        if code < 0:
+            raise L.VortimarError("clearance of %s at step %d: %s" % (part.name, step, L.text(self._lib.vk_last_error())), code)
+        self._last = ((part.number, step), None if code == L.VC_NO_VALUES else values)
+        return self._last[1]
+
+    def close(self):
+        if self._handle:
+            self._lib.vk_clearance_free(self._handle)
+            self._handle = ctypes.c_void_p()
+
+    def __del__(self):
+        self.close()
+
+
+def point_clearance(case, say):
+    """A PointClearance of the case, or None after telling say, in one line, why there is
+    none (no check library here, as on Windows)."""
+    try:
+        return PointClearance(case)
+    except L.VortimarError as error:
+        say("no Clearance array: %s" % error)
+        return None
 
 
 def check_findings(case, lift_threshold=0.0001):
@@ -155,38 +205,81 @@ def report_text(result, crank, times):
     return "\n".join(lines)
 
 
+LABELLED_PAIRS = 5
+
+
+def _on_run(angle, x):
+    """A cycle's crank angle moved by whole 720-degree cycles into the run's range, or
+    None when no copy of it lies there."""
+    for shifted in (angle, angle - 720.0, angle + 720.0):
+        if x[0] <= shifted <= x[-1]:
+            return shifted
+    return None
+
+
 def plot_check(result, crank, times, out_png):
-    """Clearance of each pair and the volume against crank angle (or time),
-    the valve events marked."""
+    """Clearance of each pair and the volume against crank angle (or time). The closest
+    pairs are drawn in colour and named, the others in grey; steps where two parts touch
+    or pass through each other are shaded red; the valve events are marked."""
     import matplotlib
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
-    x = crank if crank is not None else times
+    x = np.asarray(crank if crank is not None else times, dtype=np.float64)
     volume = result["volumes"]
-    fig, axes = plt.subplots(2 if volume is not None else 1, 1, figsize=(10, 7 if volume is not None else 4),
+    fig, axes = plt.subplots(2 if volume is not None else 1, 1, figsize=(12, 8 if volume is not None else 5),
                              sharex=True, squeeze=False)
     ax = axes[0][0]
-    for c, d, exact in zip(result["clearances"], result["distances"], result["exact"]):
-        line, = ax.plot(x, np.where(exact, d, np.nan) * 1000.0, label=" / ".join(c["parts"]))
-        ax.plot(x, np.where(exact, np.nan, d) * 1000.0, ":", color=line.get_color())
-    ax.set_ylabel("clearance (mm; dotted: lower bound)")
-    if result["clearances"]:
-        ax.legend(fontsize="small")
+    pairs = result["clearances"]
+
+    def at_rest(k):
+        """Whether the pair's smallest distance holds over a tenth of the run or more, as
+        for a valve in its seat: such pairs are named after those that close in."""
+        d = result["distances"][k]
+        return np.count_nonzero(np.abs(d - d.min()) <= 1e-7) * 10 >= len(d)
+
+    order = sorted(range(len(pairs)), key=lambda k: (pairs[k]["min_distance"] < 0, at_rest(k), pairs[k]["min_distance"]))
+    named = set(order[:LABELLED_PAIRS])
+    for k in reversed(order):           # the closest drawn last, on top
+        c, d = pairs[k], result["distances"][k] * 1000.0
+        if k in named:
+            line, = ax.plot(x, d, linewidth=1.5, zorder=3, label="%s: %.3f mm%s" % (
+                " / ".join(c["parts"]), c["min_distance"] * 1000.0, " (at rest)" if at_rest(k) else ""))
+            ax.plot(x[result["exact"][k]], d[result["exact"][k]], "o", markersize=2.5, markerfacecolor="white",
+                    color=line.get_color(), zorder=3)
+        else:
+            ax.plot(x, d, color="0.75", linewidth=0.8, zorder=2)
+        for first, last in c["contact"]:
+            ax.axvspan(x[first], x[last], color="red", alpha=0.2, zorder=1)
+    if len(pairs) > len(named):
+        ax.plot([], [], color="0.75", label="the %d other pairs" % (len(pairs) - len(named)))
+    if any(c["contact"] for c in pairs):
+        ax.axvspan(np.nan, np.nan, color="red", alpha=0.2, label="touching or passed through")
+    ax.set_ylim(bottom=0)
+    ax.set_ylabel("clearance (mm)")
+    ax.set_title("Clearance of each pair (dots: steps measured; between them the line is a lower bound)",
+                 fontsize="medium")
+    if pairs:
+        ax.legend(fontsize="small", loc="upper left", bbox_to_anchor=(1.01, 1.0), borderaxespad=0)
     if volume is not None:
-        axes[1][0].plot(x, volume * 1e6)
+        axes[1][0].plot(x, volume * 1e6, color="black")
         axes[1][0].set_ylabel("volume (cm3)")
     engine = result["engine"]
-    for kind, colour in (("intake", "tab:blue"), ("exhaust", "tab:red")):
-        events = engine and engine[kind]
-        for key in ("opens", "closes"):
-            if events and events[key] is not None:
+    if engine and crank is not None:
+        for kind, colour in (("intake", "tab:blue"), ("exhaust", "tab:red")):
+            events = engine[kind] or {}
+            for key, style in (("opens", "--"), ("closes", "--"), ("max_at", ":")):
+                at = None if events.get(key) is None else _on_run(events[key], x)
+                if at is None:
+                    continue
                 for row in axes:
-                    row[0].axvline(events[key], color=colour, linestyle="--", linewidth=0.8)
-                ax.annotate("%s %s" % (kind, key), (events[key], 1), xycoords=("data", "axes fraction"),
-                            rotation=90, fontsize="x-small", va="top")
+                    row[0].axvline(at, color=colour, linestyle=style, linewidth=0.9)
+                ax.annotate("%s %s" % (kind, "largest lift" if key == "max_at" else key), (at, 1.0),
+                            xycoords=("data", "axes fraction"), xytext=(2, -2), textcoords="offset points",
+                            rotation=90, fontsize="x-small", va="top", color=colour)
     axes[-1][0].set_xlabel("crank angle (deg)" if crank is not None else "time (s)")
+    axes[-1][0].set_xlim(x[0], x[-1])
     fig.tight_layout()
-    fig.savefig(out_png)
+    fig.savefig(out_png, dpi=100)
     plt.close(fig)
 
 

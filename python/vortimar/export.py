@@ -147,28 +147,38 @@ def _write_vtm(path, names, files, constants):
         out.write("</VTKFile>\n")
 
 
-def _part_key(case, part, step, moved):
+def _part_key(case, part, step, moved, clearance=None):
     """A digest of what the part's file at step would hold: its points and its values."""
     digest = hashlib.blake2b(digest_size=16)
     digest.update(np.ascontiguousarray(case.points(part, step, moved=moved)).tobytes())
-    for name, values in sorted(case.values(part, step).items()):
+    shown = case.values(part, step)
+    if clearance is not None and part.kind != "points":
+        shown["Clearance"] = clearance(part, step)
+    for name, values in sorted((k, v) for k, v in shown.items() if v is not None):
         digest.update(name.encode() + b"\0" + np.ascontiguousarray(values).tobytes())
     return digest.digest()
 
 
-def export_case(case, out, steps, moved=True, report=print):
+def export_case(case, out, steps, moved=True, report=print, clearance=False):
     """Writes the export of the open case for the given steps into the folder out (made if
     missing; output_folder_check must have passed). report receives one line per group of
     files written, once everything is written, and the line saying which time values the
     .pvd holds when the case's own times are not usable (time_values). Raises ExportFailed at
     the first write that fails, before the .pvd is written: a .pvd only names files that exist.
+    With clearance, the moving parts carry the "Clearance" point array (each point's
+    distance to the nearest part the set-up check pairs it with), where the check library
+    is at hand; where not, report says so in one line and the export goes on without it.
     Returns the list of paths written (the .vtm files, the CSV, the .pvd)."""
     name = os.path.basename(os.path.normpath(case.folder)) or "case"
     parts = list(case.parts)
     if not parts or not steps:
         raise ExportFailed("%s: nothing was exported" % ("the case has no parts" if not parts else "no step chosen"))
     os.makedirs(out, exist_ok=True)
-    blocks = PartBlocks(case, apply_motion=moved)
+    distances = None
+    if clearance:
+        from .check import point_clearance
+        distances = point_clearance(case, report)
+    blocks = PartBlocks(case, apply_motion=moved, clearance=distances)
     times, note = time_values(case.times, case.crank_angles)
     written, entries = [], []
     part_files = 0
@@ -180,7 +190,7 @@ def export_case(case, out, steps, moved=True, report=print):
         path = os.path.join(out, stem + ".vtm")
         files = []
         for index, part in enumerate(parts):
-            key = _part_key(case, part, step, moved)
+            key = _part_key(case, part, step, moved, distances)
             if part.number in last and last[part.number][0] == key:
                 files.append(last[part.number][1])
                 continue

@@ -45,9 +45,10 @@ class PartBlocks:
     (False) coordinates. The cells of each part are built on its first use and kept.
     """
 
-    def __init__(self, case, apply_motion=True):
+    def __init__(self, case, apply_motion=True, clearance=None):
         self.case = case
         self.apply_motion = apply_motion
+        self.clearance = clearance  # None, or a check.PointClearance adding "Clearance" to moving parts
         self._cells = {}
 
     def _cells_of(self, part):
@@ -74,6 +75,9 @@ class PartBlocks:
         for name, values in self.case.values(part, step).items():
             if name:
                 data.GetPointData().AddArray(float_array(name, values))
+        distances = self.clearance(part, step) if self.clearance and part.kind != "points" else None
+        if distances is not None:
+            data.GetPointData().AddArray(float_array("Clearance", distances))
         for array in field:
             data.GetFieldData().AddArray(array)
         return data

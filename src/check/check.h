@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -121,3 +122,11 @@ void add_check_finding(CheckReport &report, const char *severity, const char *co
 std::string millimetres(double metres);
 // The crank angle (degrees) or time (seconds) of a step, as words.
 std::string step_words(const CheckCase &input, int step);
+
+// Runs work, turning what it throws into a VC_* code and vk_last_error()'s
+// text, so that no exception leaves the library.
+int guarded_call(const std::function<void()> &work);
+
+// Whether the check measures the clearance between two parts: one of them
+// moves rigidly, and they are not the piston and the liner it slides in.
+bool parts_paired(const CheckPart &x, const CheckPart &y);

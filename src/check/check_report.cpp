@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -136,6 +137,23 @@ void write_report_json(CheckReport &r)
     r.json = j + "]}";
 }
 
+int guarded_call(const std::function<void()> &work)
+{
+    try {
+        work();
+        return VC_OK;
+    } catch (const std::bad_alloc &) {
+        last_error = "not enough memory";
+        return VC_ERR_MEMORY;
+    } catch (const std::exception &e) {
+        last_error = e.what();
+        return VC_ERR_INTERNAL;
+    } catch (...) {
+        last_error = "internal error";
+        return VC_ERR_INTERNAL;
+    }
+}
+
 extern "C" {
 
 VK_API int vk_run(vc_case *handle, double lift_threshold, vk_report **out)
@@ -143,7 +161,7 @@ VK_API int vk_run(vc_case *handle, double lift_threshold, vk_report **out)
     if (!out)
         return VC_ERR_ARGUMENT;
     *out = nullptr;
-    try {
+    return guarded_call([&] {
         auto made = std::make_unique<vk_report>();
         CheckReport &r = made->report;
         auto timed = [&](const char *name, auto &&work) {
@@ -158,17 +176,7 @@ VK_API int vk_run(vc_case *handle, double lift_threshold, vk_report **out)
         timed("plausibility", [&] { check_plausibility(r); });
         write_report_json(r);
         *out = made.release();
-        return VC_OK;
-    } catch (const std::bad_alloc &) {
-        last_error = "not enough memory";
-        return VC_ERR_MEMORY;
-    } catch (const std::exception &e) {
-        last_error = e.what();
-        return VC_ERR_INTERNAL;
-    } catch (...) {
-        last_error = "internal error";
-        return VC_ERR_INTERNAL;
-    }
+    });
 }
 
 VK_API const char *vk_last_error(void)

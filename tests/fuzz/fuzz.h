@@ -66,8 +66,3 @@ struct DialogChoices {
     int console = 0;  // 0 normal, 1 verbose, 2 debug
 };
 DialogChoices dialog_choices(const std::vector<CaseFileText> &files);
-
-// Loads folder/inputs.in through the host's entry points as the host does,
-// asks every query with buffers sized as the host sizes them, and returns the
-// digest of the answers (file times left out).
-std::uint64_t host_session(const DialogChoices &choices, const std::string &folder);

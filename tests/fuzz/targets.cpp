@@ -6,6 +6,7 @@
 
 #include "core/line_reader.h"
 #include "core/reader_state.h"
+#include "core/value_table.h"
 #include "deck/deck_readers.h"
 #include "fuzz.h"
 #include "geometry/part_table.h"
@@ -29,8 +30,6 @@ constexpr Setup seconds{};
 constexpr Setup crank{1, 0, 0.0f, 720.0f, 1, false};
 constexpr Setup engine_cycle{1, 1, 0.0f, 720.0f, 1, true};
 
-// Longest crank range the loader lays out, in half-degree steps.
-constexpr int most_crank_steps = 1441;
 constexpr float rpm = 1200.0f;
 
 void discard_message(void *, const char *) {}
@@ -59,19 +58,20 @@ struct Reader {
             lay_time_line(s);
     }
 
-    // Crank angles by half degrees in an engine crank case, else 51 equal steps.
+    // As the loader lays it out: crank angles by half degrees over at most
+    // one cycle in an engine crank case, else equal steps in seconds.
     void lay_time_line(const Setup &s)
     {
-        const bool by_angle = s.crank_flag == 1 && s.engine_mode == 1;
-        const float span = std::min(s.end - s.start, 720.0f);
-        state.Num_time_steps = !by_angle ? 51 : span < 0.0f ? 1 : std::min(static_cast<int>(span * 2.0f) + 1,
-                                                                             most_crank_steps);
+        if (s.crank_flag != 1 || s.engine_mode != 1) {
+            state.Num_time_steps = equal_step_count;
+            state.time_values = equal_step_times(state.engine_params, equal_step_count);
+            return;
+        }
+        const float span = std::min(s.end - s.start, engine_cycle_degrees);
+        state.Num_time_steps = span < 0.0f ? 1 : static_cast<int>(span * 2.0f) + 1;
         for (int i = 0; i < state.Num_time_steps; ++i) {
-            const float half_degrees = 0.5f * static_cast<float>(i);
-            if (by_angle)
-                state.crank_angles.push_back(s.start + half_degrees);
-            state.time_values.push_back(by_angle ? half_degrees / 6.0f / rpm
-                                                 : s.start + (s.end - s.start) * static_cast<float>(i) / 50.0f);
+            state.crank_angles.push_back(s.start + 0.5f * static_cast<float>(i));
+            state.time_values.push_back(crank_degrees_to_seconds(0.5f * static_cast<float>(i), rpm));
         }
     }
 

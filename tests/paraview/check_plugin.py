@@ -130,7 +130,21 @@ def check_bad_cases(tmp):
                                       % faulty["no_inputs"]) for line in said), said
 
 
+def check_clearance():
+    """Off by default; on, a valve corner's clearance at crank 0 is its height over the
+    piston: 0.1 m less its 4 mm lift, less the piston's travel at top dead centre (stroke 88 mm)."""
+    reader = OpenDataFile(os.path.join(ROOT, "tests", "check", "disc_over_piston", "inputs.in"))
+    at_top = reader.TimestepValues[180]
+    blocks, _ = blocks_at(reader, at_top)
+    assert blocks["intake valve"].GetPointData().GetArray("Clearance") is None
+    reader.Clearance = 1
+    blocks, _ = blocks_at(reader, at_top)
+    assert np.allclose(vtk_to_numpy(blocks["intake valve"].GetPointData().GetArray("Clearance")), 0.008, atol=1e-6)
+    Delete(reader)
+
+
 if __name__ == "__main__":
+    check_clearance()
     check_engine_case()
     check_seconds_case_and_two_readers()
     with tempfile.TemporaryDirectory() as tmp:

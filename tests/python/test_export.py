@@ -1,6 +1,7 @@
 """The export, read back with VTK's own readers."""
 import csv
 import os
+import shutil
 
 import numpy as np
 import vortimar
@@ -9,7 +10,7 @@ from vtkmodules.util.numpy_support import vtk_to_numpy
 from vtkmodules.vtkCommonExecutionModel import vtkStreamingDemandDrivenPipeline
 from vtkmodules.vtkIOXML import vtkXMLMultiBlockDataReader
 
-from fixtures import ENGINE, NO_REGIONS, WALLS, region_points, slider_crank, vortimar as run
+from fixtures import ENGINE, ROOT, NO_REGIONS, WALLS, region_points, slider_crank, vortimar as run
 
 
 def read_blocks(path):
@@ -111,3 +112,31 @@ def test_engine_case_without_speed_exports_crank_angles(tmp_path, case_copy):
     done = run("export", case_copy("engine_case", remove=["engine.in"]), str(tmp_path / "out"), "--steps", "0,360,1440")
     assert done.returncode == 0 and "crank angles" in done.stdout.strip().split("\n")[-1], done.stderr
     assert list(pvd_times(tmp_path / "out" / "engine_case.pvd")[1]) == [-180.0, 0.0, 540.0]  # half a degree a step
+
+
+def test_clearance_array_is_the_gap_worked_out_from_the_motion(tmp_path, monkeypatch):
+    # The valve disc (20 mm square, z = 0.1 less its lift) stands over the piston's
+    # 40 mm square: a valve corner lies straight above the piston, a piston corner
+    # 10 mm out in x and y from the nearest valve corner.
+    folder = os.path.join(ROOT, "tests", "check", "disc_over_piston")
+    steps = {120: -30.0, 180: 0.0}                   # crank angles; lift 2 mm and 4 mm there
+    run_ = run("export", folder, str(tmp_path / "out"), "--clearance", "--steps", "120,180")
+    assert run_.returncode == 0, run_.stderr
+    for step, angle in steps.items():
+        blocks, _ = read_blocks(tmp_path / "out" / ("disc_over_piston_%04d.vtm" % step))
+        gap = (0.1 - {120: 0.002, 180: 0.004}[step]) - slider_crank(0.088, 0.14, angle)
+        valve = vtk_to_numpy(blocks["intake valve"].GetPointData().GetArray("Clearance"))
+        piston = vtk_to_numpy(blocks["piston"].GetPointData().GetArray("Clearance"))
+        assert np.allclose(valve, gap, atol=1e-6) and np.allclose(piston, np.hypot(0.01 * 2 ** 0.5, gap), atol=1e-6)
+    plain = run("export", folder, str(tmp_path / "plain"), "--steps", "180")
+    blocks, _ = read_blocks(tmp_path / "plain" / "disc_over_piston_0180.vtm")
+    assert plain.returncode == 0 and blocks["piston"].GetPointData().GetArray("Clearance") is None
+    # Without the check library (as on Windows): one line, and the export goes on without the array.
+    lone = tmp_path / "lib"
+    lone.mkdir()
+    shutil.copy(os.environ["VORTIMAR_LIBRARY"], lone)
+    alone = run("export", folder, str(tmp_path / "alone"), "--clearance", "--steps", "180",
+                VORTIMAR_LIBRARY=str(lone / os.path.basename(os.environ["VORTIMAR_LIBRARY"])))
+    blocks, _ = read_blocks(tmp_path / "alone" / "disc_over_piston_0180.vtm")
+    assert alone.returncode == 0 and alone.stdout.count("no Clearance array") == 1
+    assert blocks["piston"].GetPointData().GetArray("Clearance") is None

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <tuple>
 
 #include "deck/deck_readers.h"
 #include "test_support.h"
@@ -24,11 +26,6 @@ void one_region(const TempCase &c, int crank_flag = 0, float end = 2.0f)
 float x_at(int step)
 {
     return state.motion_table[0].translation_steps[static_cast<std::size_t>(step) * 3];
-}
-
-const float *euler_at(int step)
-{
-    return &state.motion_table[0].arbitrary_steps[static_cast<std::size_t>(step) * 7 + 3];
 }
 
 }  // namespace
@@ -124,35 +121,26 @@ TEST(DeckMotionFile, FiftyOneRowsGiveTheirOwnTimeLine)
     EXPECT_EQ(state.motion_table[0].translation_steps[50 * 3 + 2], -1.0f);
 }
 
-TEST(DeckArMotionFile, RowsSuppliedLinesAndStepCount)
+// (Rows, "supplied" reference lines and the Euler parameters they give: the
+// golden case ar_supplied_lines.) The rows set the step count: a line longer
+// than the line reader delivers ends them as the end of the file does, and a
+// shorter time line already laid out stays.
+TEST(DeckArMotionFile, StepCount)
 {
     TempCase c("deck_ar");
-    c.write("a.dat", "arbitrary\ntime (second)\n"
-                     "0 0.1 0.2 0.3 1 0 0 0 1 0\n"        // before any reference: all-zero reference
-                     "supplied 1 2 3 0 1 0 -1 0 0\n"      // reference axes turned a quarter about z
-                     "1 0 0 0 1 0 0 0 1 0\n"              // unturned axes: a quarter turn back
-                     "2 0 0 0 0 1 0 -1 0 0\n"             // axes as in the reference: no turn
-                     "supplied 7 8 9 1 0 0 0 1 0\n");     // last line: no row
     one_region(c);
-    ASSERT_EQ(read_ar_motion_file(state, 0, (c.dir / "a.dat").string()), 1);
-    EXPECT_EQ(state.Num_time_steps, 3);
-    EXPECT_EQ(state.time_values[2], 2.0f);
-    EXPECT_EQ(state.motion_table[0].arbitrary_steps[1], 0.2f);
-    // R is zero: e0 = sqrt(1 / 4), the others 0.
-    EXPECT_EQ(std::vector<float>(euler_at(0), euler_at(0) + 4), (std::vector<float>{0.5f, 0, 0, 0}));
-    // The reference goes into columns: R[1][0] = 1 and R[0][1] = -1 give a
-    // positive e3 (rows would give a negative one).
-    const float root_half = 0.707106769f;
-    EXPECT_EQ(std::vector<float>(euler_at(1), euler_at(1) + 4), (std::vector<float>{root_half, 0, 0, root_half}));
-    EXPECT_EQ(std::vector<float>(euler_at(2), euler_at(2) + 4), (std::vector<float>{1, 0, 0, 0}));
-    EXPECT_EQ(state.motion_table[0].arbitrary_cg[0], 7.0f);
-
-    state.Num_time_steps = 2;  // a shorter time line already laid out stays
-    read_ar_motion_file(state, 0, (c.dir / "a.dat").string());
-    EXPECT_EQ(state.Num_time_steps, 2);
+    const std::string long_line = std::string(300, '7') + "\n";
+    const std::string row = "1 0 0 0 1 0 0 0 1 0\n";
+    c.write("a.dat", "second\n" + row + long_line + "2 0 0 0 1 0 0 0 1 0\n");
+    c.write("b.dat", "second\n" + row + "supplied 0 0 0 1 0 0 0 1 0\n" + long_line + row);
+    c.write("c.dat", "second\n0 0 0 0 1 0 0 0 1 0\n" + row + "2 0 0 0 1 0 0 0 1 0\n");
     c.write("none.dat", "no unit line\n1 2 3\n");
-    read_ar_motion_file(state, 0, (c.dir / "none.dat").string());
-    EXPECT_EQ(state.Num_time_steps, 0);
+    for (auto [name, steps_before, steps_after] :
+         {std::tuple{"a.dat", 1, 1}, {"b.dat", 1, 1}, {"c.dat", 1, 3}, {"c.dat", 2, 2}, {"none.dat", 2, 0}}) {
+        state.Num_time_steps = steps_before;
+        ASSERT_EQ(read_ar_motion_file(state, 0, (c.dir / name).string()), 1) << name;
+        EXPECT_EQ(state.Num_time_steps, steps_after) << name;
+    }
 }
 
 TEST(DeckLiftFiles, IncompleteFiles)

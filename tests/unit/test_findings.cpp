@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "../reader_snapshot.h"
+#include "core/reader_state.h"
+#include "deck/deck_readers.h"
+#include "geometry/part_table.h"
 
 namespace {
 
@@ -22,8 +24,9 @@ namespace {
 // once for every time it occurred.
 std::vector<std::string> findings_of(ReaderState &r, const std::string &folder)
 {
-    std::string messages;
-    snapshot::open_case(r, folder, true, &messages);
+    r.message_sink = [](void *, const char *) {};
+    r.moving_liner = 1;
+    load_case(r, "inputs.in", folder);
     reload_all_parts(r);
     reload_all_parts(r);
     std::vector<std::string> found;

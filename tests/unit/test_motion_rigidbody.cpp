@@ -1,5 +1,6 @@
-// Rigid-body values of the engine parts, and of motion tables shorter than
-// the time line. (The deck's motions are shown by the golden transcripts.)
+// Rigid-body values of motion tables shorter than the time line. (The deck's
+// motions and the engine parts' values are shown by the golden transcripts:
+// motion_kinds, values_engine_nolifts, engine_liner_on.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -42,33 +43,4 @@ TEST(MotionRigidBody, PerStepTablesShorterThanTheTimeLine)
     state.current_step = 30;  // beyond both tables
     EXPECT_EQ(USERD_rigidbody_values(1, v), 1);
     EXPECT_EQ(std::vector<float>(v, v + 10), (std::vector<float>{0, 0, 0, 0, 0, 0, 0, 0, 7, 0}));
-}
-
-TEST(MotionRigidBody, EngineParts)
-{
-    begin_new_load(state);
-    state.engine_mode = 1;
-    state.engine_params.stroke = 0.1f;
-    state.engine_params.conrod = 0.15f;
-    state.crank_angles = {0.0f, 180.0f};
-    state.Num_time_steps = 2;
-    state.Numparts_available = 4;
-    state.part_table.assign(4, PartRecord{});
-    state.motion_table.assign(4, MotionRecord{});
-    const EngineRole roles[] = {EngineRole::piston, EngineRole::intake_valve, EngineRole::exhaust_valve,
-                               EngineRole::none};
-    for (int i = 0; i < 4; ++i)
-        state.part_table[static_cast<std::size_t>(i)].engine_role = roles[i];
-    float v[14];
-    EXPECT_EQ(USERD_rigidbody_values(1, v), 1);
-    EXPECT_EQ(std::vector<float>(v, v + 7), (std::vector<float>{0, 0, 0x1.99999ap-4f, 1, 0, 0, 0}));
-    // No lift files were read: the valves stay put, result 1.
-    EXPECT_EQ(USERD_rigidbody_values(2, v), 1);
-    EXPECT_EQ(std::vector<float>(v, v + 7), (std::vector<float>{0, 0, 0, 1, 0, 0, 0}));
-    state.intake_direction[2] = -1.0f;
-    state.intake_lift = {0.008f, 0.0f};
-    EXPECT_EQ(USERD_rigidbody_values(2, v), 1);
-    EXPECT_EQ(v[2], -0x1.0624dep-7f);
-    EXPECT_EQ(USERD_rigidbody_values(3, v), 1);
-    EXPECT_EQ(USERD_rigidbody_values(4, v), 2);
 }

@@ -1,75 +1,21 @@
-// Readers are independent objects: two readers on two cases, their calls
-// interleaved, answer exactly as each does alone, and each one's diagnostics
-// reach only its own sink.
+// Each reader's diagnostics reach only its own sink, and its console choice
+// is its own (that readers answer independently is case_threads' check).
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "../reader_snapshot.h"
+#include "core/reader_state.h"
+#include "deck/deck_readers.h"
 #include "test_support.h"
 
 namespace {
 
-struct CaseRun {
-    std::string answers;
-    std::string messages;
-};
-
-const std::string golden = GOLDEN_DIR;
-
-// One reader alone on one case, from its load to its last step.
-CaseRun alone(const std::string &name, bool liner)
+void collect(void *user, const char *text)
 {
-    ReaderState r;
-    CaseRun run;
-    snapshot::open_case(r, golden + "/" + name, liner, &run.messages);
-    for (int s : snapshot::steps_of(r))
-        run.answers += snapshot::step(r, s);
-    return run;
+    *static_cast<std::string *>(user) += text;
 }
 
 }  // namespace
-
-TEST(ReaderObjects, TwoReadersInterleavedAnswerAsAlone)
-{
-    const CaseRun engine = alone("engine_liner_on", true);
-    const CaseRun points = alone("values_spatial_points", false);
-    // The two cases differ where a shared state would show: a moving liner,
-    // engine constants and lifts on one side, point parts on the other.
-    ASSERT_NE(engine.answers, points.answers);
-    ASSERT_NE(engine.answers.find("part 4 'Liner_lower'"), std::string::npos) << engine.answers.substr(0, 400);
-    ASSERT_NE(points.answers.find("_Points'"), std::string::npos) << points.answers.substr(0, 400);
-
-    testing::internal::CaptureStderr();
-    ReaderState a, b;
-    CaseRun ra, rb;
-    // Both loaded before either is used; then steps in turn, and a second
-    // load of the first case between the second's steps.
-    snapshot::open_case(a, golden + "/engine_liner_on", true, &ra.messages);
-    snapshot::open_case(b, golden + "/values_spatial_points", false, &rb.messages);
-    const std::vector<int> steps_a = snapshot::steps_of(a), steps_b = snapshot::steps_of(b);
-    for (std::size_t i = 0; i < steps_a.size() || i < steps_b.size(); ++i) {
-        if (i < steps_b.size())
-            rb.answers += snapshot::step(b, steps_b[i]);
-        if (i < steps_a.size())
-            ra.answers += snapshot::step(a, steps_a[i]);
-    }
-    EXPECT_EQ(ra.answers, engine.answers);
-    EXPECT_EQ(rb.answers, points.answers);
-    EXPECT_EQ(ra.messages, engine.messages);
-    EXPECT_EQ(rb.messages, points.messages);
-
-    CaseRun again;
-    snapshot::open_case(a, golden + "/engine_liner_on", true, &again.messages);
-    for (int s : snapshot::steps_of(a)) {
-        again.answers += snapshot::step(a, s);
-        snapshot::step(b, s);
-    }
-    EXPECT_EQ(again.answers, engine.answers);
-    EXPECT_EQ(again.messages, engine.messages);
-    // Readers with a sink write nothing to standard error.
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-}
 
 TEST(ReaderObjects, SinkAndConsoleChoiceArePerReader)
 {
@@ -78,7 +24,7 @@ TEST(ReaderObjects, SinkAndConsoleChoiceArePerReader)
     // its error line, to standard error.
     ReaderState quiet, chatty;
     std::string collected;
-    chatty.message_sink = snapshot::collect;
+    chatty.message_sink = collect;
     chatty.message_user = &collected;
     chatty.debug_flag = 1;
     TempCase c("sink");  // an empty folder: no inputs.in
