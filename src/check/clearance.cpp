@@ -33,6 +33,7 @@ struct Body {
     // every step (step by step), for its boxes and how far it moves.
     std::vector<std::size_t> used;
     std::vector<double> at_steps;
+    double smallest_piece = -1;  // see pieces_larger_than, once worked out
 };
 
 // Fills a stretching body's points at every step.
@@ -65,19 +66,41 @@ std::vector<fcl::Vector3d> vectors(const std::vector<double> &xyz)
     return out;
 }
 
+// The part's bounding-volume hierarchy, built when first needed: a large
+// part that stays still is often only queried through the few of its
+// triangles near a moving one.
+Model *model_of(Body &body)
+{
+    if (body.model)
+        return body.model.get();
+    const CheckPart &part = *body.part;
+    // A stretching part holds only the points its triangles use, which
+    // each step replaces.
+    std::vector<double> xyz;
+    std::vector<std::size_t> index(part.points.size() / 3);
+    std::iota(index.begin(), index.end(), std::size_t{0});
+    if (part.stretches)
+        for (std::size_t k = 0; k < body.used.size(); ++k) {
+            index[body.used[k]] = k;
+            xyz.insert(xyz.end(), &part.points[3 * body.used[k]], &part.points[3 * body.used[k]] + 3);
+        }
+    const std::vector<double> &points = part.stretches ? xyz : part.points;
+    std::vector<fcl::Triangle> triangles(part.triangles.size() / 3);
+    for (std::size_t t = 0; t < triangles.size(); ++t)
+        triangles[t] = fcl::Triangle(index[static_cast<std::size_t>(part.triangles[3 * t])],
+                                     index[static_cast<std::size_t>(part.triangles[3 * t + 1])],
+                                     index[static_cast<std::size_t>(part.triangles[3 * t + 2])]);
+    body.model = std::make_shared<Model>();
+    body.model->beginModel(static_cast<int>(triangles.size()), static_cast<int>(points.size() / 3));
+    body.model->addSubModel(vectors(points), triangles);
+    body.model->endModel();
+    return body.model.get();
+}
+
 Body make_body(const CheckPart &part)
 {
     Body body;
     body.part = &part;
-    std::vector<fcl::Triangle> triangles(part.triangles.size() / 3);
-    for (std::size_t t = 0; t < triangles.size(); ++t)
-        triangles[t] = fcl::Triangle(static_cast<std::size_t>(part.triangles[3 * t]),
-                                     static_cast<std::size_t>(part.triangles[3 * t + 1]),
-                                     static_cast<std::size_t>(part.triangles[3 * t + 2]));
-    body.model = std::make_shared<Model>();
-    body.model->beginModel(static_cast<int>(triangles.size()), static_cast<int>(part.points.size() / 3));
-    body.model->addSubModel(vectors(part.points), triangles);
-    body.model->endModel();
     for (int k = 0; k < 3; ++k) {
         body.lo[k] = HUGE_VAL;
         body.hi[k] = -HUGE_VAL;
@@ -97,13 +120,14 @@ void show_step(const CheckCase &input, Body &body, int step)
 {
     if (!body.part->stretches || body.shown_step == step)
         return;
-    std::vector<double> xyz = body.part->points;
-    for (std::size_t k = 0; k < body.used.size(); ++k)
-        std::copy(cached(body, step, k), cached(body, step, k) + 3, &xyz[3 * body.used[k]]);
     (void)input;
-    body.model->beginUpdateModel();
-    body.model->updateSubModel(vectors(xyz));
-    body.model->endUpdateModel(true, true);
+    Model *model = model_of(body);
+    std::vector<fcl::Vector3d> xyz(body.used.size());
+    for (std::size_t k = 0; k < body.used.size(); ++k)
+        xyz[k] = fcl::Vector3d(cached(body, step, k)[0], cached(body, step, k)[1], cached(body, step, k)[2]);
+    model->beginUpdateModel();
+    model->updateSubModel(xyz);
+    model->endUpdateModel(true, true);
     body.shown_step = step;
 }
 
@@ -166,42 +190,50 @@ bool at_rest(const Body &b, int step)
            std::equal(p.translation, p.translation + 3, identity.translation);
 }
 
+// The part's bounding box placed at the step.
+void placed_box(const Body &body, int step, double *lo, double *hi)
+{
+    if (body.part->stretches) {
+        for (int i = 0; i < 3; ++i) {
+            lo[i] = HUGE_VAL;
+            hi[i] = -HUGE_VAL;
+        }
+        for (std::size_t k = 0; k < body.used.size(); ++k)
+            for (int i = 0; i < 3; ++i) {
+                lo[i] = std::min(lo[i], cached(body, step, k)[i]);
+                hi[i] = std::max(hi[i], cached(body, step, k)[i]);
+            }
+        return;
+    }
+    const Placement &p = placement(body, step);
+    for (int i = 0; i < 3; ++i) {
+        double centre = p.translation[i], half = 0;
+        for (int k = 0; k < 3; ++k) {
+            centre += p.rotation[3 * i + k] * 0.5 * (body.lo[k] + body.hi[k]);
+            half += std::fabs(p.rotation[3 * i + k]) * 0.5 * (body.hi[k] - body.lo[k]);
+        }
+        lo[i] = centre - half;
+        hi[i] = centre + half;
+    }
+}
+
+double box_gap(const double *lo0, const double *hi0, const double *lo1, const double *hi1)
+{
+    double gap = 0;
+    for (int i = 0; i < 3; ++i) {
+        const double g = std::max({lo0[i] - hi1[i], lo1[i] - hi0[i], 0.0});
+        gap += g * g;
+    }
+    return std::sqrt(gap);
+}
+
 // The distance of the two parts' bounding boxes placed at the step.
 double box_distance(const Body &a, const Body &b, int step)
 {
     double lo[2][3], hi[2][3];
-    const Body *bodies[2] = {&a, &b};
-    for (int n = 0; n < 2; ++n) {
-        const Body &body = *bodies[n];
-        if (body.part->stretches) {
-            for (int i = 0; i < 3; ++i) {
-                lo[n][i] = HUGE_VAL;
-                hi[n][i] = -HUGE_VAL;
-            }
-            for (std::size_t k = 0; k < body.used.size(); ++k)
-                for (int i = 0; i < 3; ++i) {
-                    lo[n][i] = std::min(lo[n][i], cached(body, step, k)[i]);
-                    hi[n][i] = std::max(hi[n][i], cached(body, step, k)[i]);
-                }
-            continue;
-        }
-        const Placement &p = placement(body, step);
-        for (int i = 0; i < 3; ++i) {
-            double centre = p.translation[i], half = 0;
-            for (int k = 0; k < 3; ++k) {
-                centre += p.rotation[3 * i + k] * 0.5 * (body.lo[k] + body.hi[k]);
-                half += std::fabs(p.rotation[3 * i + k]) * 0.5 * (body.hi[k] - body.lo[k]);
-            }
-            lo[n][i] = centre - half;
-            hi[n][i] = centre + half;
-        }
-    }
-    double gap = 0;
-    for (int i = 0; i < 3; ++i) {
-        const double g = std::max({lo[0][i] - hi[1][i], lo[1][i] - hi[0][i], 0.0});
-        gap += g * g;
-    }
-    return std::sqrt(gap);
+    placed_box(a, step, lo[0], hi[0]);
+    placed_box(b, step, lo[1], hi[1]);
+    return box_gap(lo[0], hi[0], lo[1], hi[1]);
 }
 
 // The runs of steps marked, as first and last step.
@@ -219,17 +251,111 @@ std::vector<std::array<int, 2>> step_ranges(const std::vector<bool> &marked)
     return ranges;
 }
 
+// The least distance between a still part and one that slides along a
+// direction, over a range of the slider's offsets: the distance from the
+// slider at rest to the still part's triangles swept back over the range
+// (both ends of every triangle and the sides its edges sweep). The sides
+// stand for the sweep's inside, which holds when no piece of the slider is
+// small enough to fit inside one swept triangle. Ranges come in levels,
+// each a sixteenth of the one above.
+struct Sweep {
+    const CheckPart &still;
+    Body &slider;
+    double direction[3] = {0, 0, 0};
+    std::vector<double> offset;  // the slider's offset along the direction, per step
+    double lowest = 0, length = 0;
+    std::vector<std::unique_ptr<Model>> models;
+    std::map<std::pair<int, long>, double> known;
+    int queries = 0;
+
+    static constexpr int levels = 2;
+
+    Sweep(const CheckPart &still_part, Body &sliding) : still(still_part), slider(sliding) {}
+
+    double level_length(int level) const { return length / std::pow(16.0, level); }
+
+    const Model &model(int level)
+    {
+        if (models.size() <= static_cast<std::size_t>(level))
+            models.resize(static_cast<std::size_t>(level) + 1);
+        std::unique_ptr<Model> &m = models[static_cast<std::size_t>(level)];
+        if (m)
+            return *m;
+        const std::size_t n = still.points.size() / 3;
+        const fcl::Vector3d back = -level_length(level) * fcl::Vector3d(direction[0], direction[1], direction[2]);
+        std::vector<fcl::Vector3d> points(2 * n);
+        for (std::size_t i = 0; i < n; ++i) {
+            points[i] = fcl::Vector3d(still.points[3 * i], still.points[3 * i + 1], still.points[3 * i + 2]);
+            points[n + i] = points[i] + back;
+        }
+        std::vector<fcl::Triangle> triangles;
+        std::vector<std::pair<std::size_t, std::size_t>> edges;
+        for (std::size_t t = 0; t < still.triangles.size(); t += 3) {
+            const std::size_t c[3] = {static_cast<std::size_t>(still.triangles[t]),
+                                      static_cast<std::size_t>(still.triangles[t + 1]),
+                                      static_cast<std::size_t>(still.triangles[t + 2])};
+            triangles.emplace_back(c[0], c[1], c[2]);
+            triangles.emplace_back(n + c[0], n + c[1], n + c[2]);
+            for (int e = 0; e < 3; ++e)
+                edges.emplace_back(std::min(c[e], c[(e + 1) % 3]), std::max(c[e], c[(e + 1) % 3]));
+        }
+        std::sort(edges.begin(), edges.end());
+        edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+        for (const auto &e : edges) {
+            triangles.emplace_back(e.first, e.second, n + e.second);
+            triangles.emplace_back(e.first, n + e.second, n + e.first);
+        }
+        m = std::make_unique<Model>();
+        m->beginModel(static_cast<int>(triangles.size()), static_cast<int>(points.size()));
+        m->addSubModel(points, triangles);
+        m->endModel();
+        return *m;
+    }
+
+    // A lower bound of the distance at the step: the least distance over
+    // the range holding its offset, at finer levels while that can still
+    // beat `best` by `slack` or more.
+    double bound(int step, double best, double slack)
+    {
+        double lower = 0;
+        const double at = offset[static_cast<std::size_t>(step)];
+        for (int level = 0; level < levels && lower <= best - slack; ++level) {
+            const double h = level_length(level);
+            long w = static_cast<long>(std::floor((at - lowest) / h));
+            if (lowest + static_cast<double>(w) * h > at)
+                --w;
+            else if (lowest + static_cast<double>(w + 1) * h < at)
+                ++w;
+            auto range = known.find({level, w});
+            if (range == known.end()) {
+                fcl::Transform3d tf = fcl::Transform3d::Identity();
+                // The slider at offset t sees the still part moved by -t.
+                tf.translation() = -(lowest + static_cast<double>(w) * h) *
+                                   fcl::Vector3d(direction[0], direction[1], direction[2]);
+                fcl::DistanceRequestd request(false);
+                fcl::DistanceResultd result;
+                fcl::distance(&model(level), tf, model_of(slider), fcl::Transform3d::Identity(), request, result);
+                ++queries;
+                range = known.emplace(std::make_pair(level, w), std::max(result.min_distance, 0.0)).first;
+            }
+            lower = std::max(lower, range->second);
+        }
+        return lower;
+    }
+};
+
 struct PairRun {
     const CheckCase &input;
     Body &a, &b;
     PairClearance &out;
     double tolerance;
+    Sweep *sweep;
 
     double distance(const fcl::Transform3d &ta, const fcl::Transform3d &tb, double *points)
     {
         fcl::DistanceRequestd request(points != nullptr);
         fcl::DistanceResultd result;
-        fcl::distance(a.model.get(), ta, b.model.get(), tb, request, result);
+        fcl::distance(model_of(a), ta, model_of(b), tb, request, result);
         if (points)
             for (int k = 0; k < 3; ++k) {
                 points[k] = result.nearest_points[0][k];
@@ -251,7 +377,7 @@ struct PairRun {
         ++out.collision_queries;
         fcl::CollisionRequestd request;
         fcl::CollisionResultd result;
-        return fcl::collide(a.model.get(), transform(placement(a, step)), b.model.get(),
+        return fcl::collide(model_of(a), transform(placement(a, step)), model_of(b),
                             transform(placement(b, step)), request, result) > 0;
     }
     // Whether the straight blend from step f to step g brings the parts
@@ -289,7 +415,7 @@ struct PairRun {
         ++out.collision_queries;
         fcl::CollisionRequestd request;
         fcl::CollisionResultd result;
-        out.seated = fcl::collide(a.model.get(), fcl::Transform3d::Identity(), b.model.get(),
+        out.seated = fcl::collide(model_of(a), fcl::Transform3d::Identity(), model_of(b),
                                   fcl::Transform3d::Identity(), request, result) > 0;
         const bool stretching = a.part->stretches || b.part->stretches;
 
@@ -325,6 +451,16 @@ struct PairRun {
             const double lower = tightened(s);
             if (lower > best || (lower == best && s > out.min_step))
                 continue;
+            // A range whose least distance could beat the best so far only by
+            // less than a tenth of the distances' accuracy is not searched:
+            // a part sliding parallel to a wall then costs a few sweeps.
+            if (sweep && out.exact_queries >= 4) {
+                const double slack = 1e-7 * input.size;
+                const double range = sweep->bound(s, best, slack);
+                bound[static_cast<std::size_t>(s)] = std::max(bound[static_cast<std::size_t>(s)], range);
+                if (range > best - slack || (range == best && s > out.min_step))
+                    continue;
+            }
             double points[6];
             const double d = distance_at(s, points);
             known[s] = d;
@@ -375,6 +511,192 @@ struct PairRun {
         out.contact = step_ranges(contact);
     }
 };
+
+bool still_throughout(const CheckCase &input, const Body &b)
+{
+    for (int s = 0; s < input.steps; ++s)
+        if (b.part->stretches || !at_rest(b, s))
+            return false;
+    return true;
+}
+
+// Placed without a turn at every step: a straight blend between two steps
+// then stays inside the box that holds the part at every step.
+bool never_turns(const Body &b)
+{
+    const Placement identity;
+    for (const Placement &p : b.part->placements)
+        if (b.part->stretches || !std::equal(p.rotation, p.rotation + 9, identity.rotation))
+            return false;
+    return true;
+}
+
+// The triangles of a still part whose boxes come near the box that holds a
+// moving part at every step; every other triangle lies farther than
+// `left_out` from the moving part at any step and between steps.
+struct NearPart {
+    CheckPart part;
+    double left_out = HUGE_VAL;
+};
+
+NearPart near_triangles(const CheckCase &input, const Body &still, const Body &mover, double margin)
+{
+    double reach_lo[3], reach_hi[3], lo[3], hi[3];
+    placed_box(mover, 0, reach_lo, reach_hi);
+    for (int s = 1; s < input.steps; ++s) {
+        placed_box(mover, s, lo, hi);
+        for (int k = 0; k < 3; ++k) {
+            reach_lo[k] = std::min(reach_lo[k], lo[k]);
+            reach_hi[k] = std::max(reach_hi[k], hi[k]);
+        }
+    }
+    const CheckPart &part = *still.part;
+    std::vector<double> gaps(part.triangles.size() / 3);
+    for (std::size_t t = 0; t < gaps.size(); ++t) {
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = HUGE_VAL;
+            hi[k] = -HUGE_VAL;
+        }
+        for (std::size_t c = 3 * t; c < 3 * t + 3; ++c)
+            for (std::size_t k = 0; k < 3; ++k) {
+                const double x = part.points[3 * static_cast<std::size_t>(part.triangles[c]) + k];
+                lo[k] = std::min(lo[k], x);
+                hi[k] = std::max(hi[k], x);
+            }
+        gaps[t] = box_gap(lo, hi, reach_lo, reach_hi);
+    }
+    NearPart near{part, HUGE_VAL};
+    near.part.triangles.clear();
+    if (gaps.empty())
+        return near;
+    margin += *std::min_element(gaps.begin(), gaps.end());
+    for (std::size_t t = 0; t < gaps.size(); ++t)
+        if (gaps[t] <= margin)
+            near.part.triangles.insert(near.part.triangles.end(), part.triangles.begin() + static_cast<long>(3 * t),
+                                       part.triangles.begin() + static_cast<long>(3 * t + 3));
+        else
+            near.left_out = std::min(near.left_out, gaps[t]);
+    return near;
+}
+
+double longest_edge(const CheckPart &part)
+{
+    double longest = 0;
+    const double *xyz = part.points.data();
+    for (std::size_t t = 0; t < part.triangles.size(); t += 3)
+        for (std::size_t e = 0; e < 3; ++e) {
+            const std::size_t i = 3 * static_cast<std::size_t>(part.triangles[t + e]);
+            const std::size_t j = 3 * static_cast<std::size_t>(part.triangles[t + (e + 1) % 3]);
+            longest = std::max(longest, std::hypot(xyz[i] - xyz[j], xyz[i + 1] - xyz[j + 1], xyz[i + 2] - xyz[j + 2]));
+        }
+    return longest;
+}
+
+// Whether every connected piece of the part (triangles joined by shared
+// points) has a box whose longest side exceeds the length: a piece that
+// long fits inside no convex set of that diameter.
+bool pieces_larger_than(Body &body, double length)
+{
+    if (body.smallest_piece < 0) {
+        const CheckPart &part = *body.part;
+        std::vector<std::size_t> root(part.points.size() / 3);
+        std::iota(root.begin(), root.end(), std::size_t{0});
+        auto find = [&](std::size_t i) {
+            while (root[i] != i)
+                i = root[i] = root[root[i]];
+            return i;
+        };
+        for (std::size_t t = 0; t < part.triangles.size(); t += 3)
+            for (std::size_t e = 1; e < 3; ++e)
+                root[find(static_cast<std::size_t>(part.triangles[t]))] =
+                    find(static_cast<std::size_t>(part.triangles[t + e]));
+        std::map<std::size_t, std::array<double, 6>> boxes;
+        for (int corner : part.triangles) {
+            const std::size_t i = static_cast<std::size_t>(corner);
+            auto box = boxes.emplace(find(i), std::array<double, 6>{HUGE_VAL, HUGE_VAL, HUGE_VAL, -HUGE_VAL,
+                                                                    -HUGE_VAL, -HUGE_VAL}).first;
+            for (std::size_t k = 0; k < 3; ++k) {
+                box->second[k] = std::min(box->second[k], part.points[3 * i + k]);
+                box->second[3 + k] = std::max(box->second[3 + k], part.points[3 * i + k]);
+            }
+        }
+        body.smallest_piece = HUGE_VAL;
+        for (const auto &box : boxes)
+            body.smallest_piece = std::min(body.smallest_piece, std::max({box.second[3] - box.second[0],
+                                           box.second[4] - box.second[1], box.second[5] - box.second[2]}));
+    }
+    return body.smallest_piece > length;
+}
+
+// The sweep of a still part's triangles against a part whose placements
+// only slide it along one direction; none when it does not slide so, or when
+// one of its pieces could fit inside a swept triangle.
+std::unique_ptr<Sweep> sweep_for(const CheckCase &input, const CheckPart &still, Body &slider)
+{
+    auto sweep = std::make_unique<Sweep>(still, slider);
+    double farthest = 0;
+    for (const Placement &p : slider.part->placements) {
+        const double length = std::hypot(p.translation[0], p.translation[1], p.translation[2]);
+        if (length > farthest) {
+            farthest = length;
+            for (int k = 0; k < 3; ++k)
+                sweep->direction[k] = p.translation[k] / length;
+        }
+    }
+    if (!(farthest > 0) || std::isinf(farthest))
+        return nullptr;
+    for (const Placement &p : slider.part->placements) {
+        const double *t = p.translation, *u = sweep->direction;
+        const double along = t[0] * u[0] + t[1] * u[1] + t[2] * u[2];
+        for (int k = 0; k < 3; ++k)
+            if (std::fabs(t[k] - along * u[k]) > 1e-12 * input.size)
+                return nullptr;
+        sweep->offset.push_back(along);
+    }
+    const auto range = std::minmax_element(sweep->offset.begin(), sweep->offset.end());
+    sweep->lowest = *range.first;
+    sweep->length = (*range.second - *range.first) / 16;
+    if (!(sweep->length > 0) || !(pieces_larger_than(slider, longest_edge(still) + sweep->length)))
+        return nullptr;
+    return sweep;
+}
+
+// The clearance of two bodies. Against a still part much larger than the
+// reach of a part that slides, the near triangles are tried first, in a
+// band that widens when it proves too narrow.
+PairClearance clearance_of(const CheckCase &input, Body &a, Body &b)
+{
+    const double tolerance = 1e-9 * input.size;
+    const int n = still_throughout(input, a) && never_turns(b) ? 0 : still_throughout(input, b) && never_turns(a) ? 1 : 2;
+    for (double band = 0.01 * input.size; n < 2 && band < input.size; band *= 4) {
+        Body &still = n ? b : a, &mover = n ? a : b;
+        const NearPart near = near_triangles(input, still, mover, band);
+        if (2 * near.part.triangles.size() > still.part->triangles.size())
+            break;
+        Body few = make_body(near.part);
+        PairClearance out;
+        std::unique_ptr<Sweep> sweep = sweep_for(input, near.part, mover);
+        PairRun run{input, n ? a : few, n ? few : b, out, tolerance, sweep.get()};
+        run.run();
+        if (sweep)
+            out.sweep_queries += sweep->queries;
+        // The near triangles' least distance stands when below `left_out`;
+        // at a step where they are farther, the part is at least `left_out`
+        // away, a lower bound.
+        if (out.min_step >= 0 && !(out.min_distance < near.left_out))
+            continue;
+        for (std::size_t s = 0; s < out.distance.size(); ++s)
+            if (!(out.distance[s] < near.left_out)) {
+                out.distance[s] = near.left_out;
+                out.exact[s] = 0;
+            }
+        return out;
+    }
+    PairClearance out;
+    PairRun run{input, a, b, out, tolerance, nullptr};
+    run.run();
+    return out;
+}
 
 bool paired(const CheckPart &x, const CheckPart &y)
 {
@@ -498,9 +820,7 @@ void check_clearances(CheckReport &report)
             PairClearance pair;
             for (Body &a : bodies[i])
                 for (Body &b : bodies[j]) {
-                    PairClearance piece;
-                    PairRun run{input, a, b, piece, 1e-9 * input.size};
-                    run.run();
+                    PairClearance piece = clearance_of(input, a, b);
                     if (pair.distance.empty())
                         pair = std::move(piece);
                     else
