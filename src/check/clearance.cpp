@@ -708,16 +708,6 @@ PairClearance clearance_of(const CheckCase &input, Body &a, Body &b)
     return out;
 }
 
-bool paired(const CheckPart &x, const CheckPart &y)
-{
-    if (!x.rigid_motion && !y.rigid_motion)
-        return false;
-    // The piston slides in the liner.
-    const bool liner_piston = (x.role == VC_ROLE_LINER && y.role == VC_ROLE_PISTON) ||
-                              (y.role == VC_ROLE_LINER && x.role == VC_ROLE_PISTON);
-    return !liner_piston;
-}
-
 void report_pair(CheckReport &report, const PairClearance &pair)
 {
     const CheckCase &input = report.input;
@@ -825,7 +815,7 @@ void check_clearances(CheckReport &report)
     }
     for (std::size_t i = 0; i < bodies.size(); ++i)
         for (std::size_t j = i + 1; j < bodies.size(); ++j) {
-            if (!paired(input.parts[i], input.parts[j]))
+            if (!parts_paired(input.parts[i], input.parts[j]))
                 continue;
             PairClearance pair;
             for (Body &a : bodies[i])

@@ -58,10 +58,15 @@ int find_root(std::vector<int> &parent, int x)
 
 struct Examples {
     std::vector<MeshRef> kept;
+    // A triangle is shown once, however many of its edges are at fault.
     void add(const MeshRef &r)
     {
-        if (kept.size() < examples_kept)
-            kept.push_back(r);
+        if (kept.size() >= examples_kept)
+            return;
+        for (const MeshRef &k : kept)
+            if (k.part == r.part && k.triangle == r.triangle)
+                return;
+        kept.push_back(r);
     }
 };
 
