@@ -33,6 +33,7 @@ struct Body {
     // every step (step by step), for its boxes and how far it moves.
     std::vector<std::size_t> used;
     std::vector<double> at_steps;
+    std::vector<fcl::Triangle> triangles;  // into the model's points
     double smallest_piece = -1;  // see pieces_larger_than, once worked out
 };
 
@@ -66,34 +67,44 @@ std::vector<fcl::Vector3d> vectors(const std::vector<double> &xyz)
     return out;
 }
 
+// A hierarchy of the triangles over the points.
+std::shared_ptr<Model> built(const std::vector<fcl::Vector3d> &points, const std::vector<fcl::Triangle> &triangles)
+{
+    auto model = std::make_shared<Model>();
+    model->beginModel(static_cast<int>(triangles.size()), static_cast<int>(points.size()));
+    model->addSubModel(points, triangles);
+    model->endModel();
+    return model;
+}
+
 // The part's bounding-volume hierarchy, built when first needed: a large
 // part that stays still is often only queried through the few of its
-// triangles near a moving one.
+// triangles near a moving one. A stretching part's is built over the points
+// its triangles use, at the step it shows.
 Model *model_of(Body &body)
 {
     if (body.model)
         return body.model.get();
     const CheckPart &part = *body.part;
-    // A stretching part holds only the points its triangles use, which
-    // each step replaces.
-    std::vector<double> xyz;
-    std::vector<std::size_t> index(part.points.size() / 3);
-    std::iota(index.begin(), index.end(), std::size_t{0});
-    if (part.stretches)
-        for (std::size_t k = 0; k < body.used.size(); ++k) {
+    if (body.triangles.empty()) {
+        std::vector<std::size_t> index(part.points.size() / 3);
+        std::iota(index.begin(), index.end(), std::size_t{0});
+        for (std::size_t k = 0; part.stretches && k < body.used.size(); ++k)
             index[body.used[k]] = k;
-            xyz.insert(xyz.end(), &part.points[3 * body.used[k]], &part.points[3 * body.used[k]] + 3);
-        }
-    const std::vector<double> &points = part.stretches ? xyz : part.points;
-    std::vector<fcl::Triangle> triangles(part.triangles.size() / 3);
-    for (std::size_t t = 0; t < triangles.size(); ++t)
-        triangles[t] = fcl::Triangle(index[static_cast<std::size_t>(part.triangles[3 * t])],
-                                     index[static_cast<std::size_t>(part.triangles[3 * t + 1])],
-                                     index[static_cast<std::size_t>(part.triangles[3 * t + 2])]);
-    body.model = std::make_shared<Model>();
-    body.model->beginModel(static_cast<int>(triangles.size()), static_cast<int>(points.size() / 3));
-    body.model->addSubModel(vectors(points), triangles);
-    body.model->endModel();
+        for (std::size_t t = 0; t < part.triangles.size(); t += 3)
+            body.triangles.emplace_back(index[static_cast<std::size_t>(part.triangles[t])],
+                                        index[static_cast<std::size_t>(part.triangles[t + 1])],
+                                        index[static_cast<std::size_t>(part.triangles[t + 2])]);
+    }
+    if (!part.stretches) {
+        body.model = built(vectors(part.points), body.triangles);
+        return body.model.get();
+    }
+    std::vector<fcl::Vector3d> xyz(body.used.size());
+    for (std::size_t k = 0; k < body.used.size(); ++k)
+        xyz[k] = fcl::Vector3d(cached(body, body.shown_step, k)[0], cached(body, body.shown_step, k)[1],
+                               cached(body, body.shown_step, k)[2]);
+    body.model = built(xyz, body.triangles);
     return body.model.get();
 }
 
@@ -115,20 +126,17 @@ Body make_body(const CheckPart &part)
     return body;
 }
 
-// A stretching part's model holds its points at the step.
-void show_step(const CheckCase &input, Body &body, int step)
+// A stretching part's model holds its points at the step. It is built
+// anew: refitting the hierarchy bottom-up merges the children's volumes into
+// volumes that need not hold them, and the distance search then passes over
+// the nearest triangles.
+void show_step(Body &body, int step)
 {
-    if (!body.part->stretches || body.shown_step == step)
+    if (!body.part->stretches || (body.model && body.shown_step == step))
         return;
-    (void)input;
-    Model *model = model_of(body);
-    std::vector<fcl::Vector3d> xyz(body.used.size());
-    for (std::size_t k = 0; k < body.used.size(); ++k)
-        xyz[k] = fcl::Vector3d(cached(body, step, k)[0], cached(body, step, k)[1], cached(body, step, k)[2]);
-    model->beginUpdateModel();
-    model->updateSubModel(xyz);
-    model->endUpdateModel(true, true);
+    body.model.reset();
     body.shown_step = step;
+    model_of(body);
 }
 
 const Placement &placement(const Body &b, int step)
@@ -365,15 +373,15 @@ struct PairRun {
     }
     double distance_at(int step, double *points)
     {
-        show_step(input, a, step);
-        show_step(input, b, step);
+        show_step(a, step);
+        show_step(b, step);
         ++out.exact_queries;
         return distance(transform(placement(a, step)), transform(placement(b, step)), points);
     }
     bool collide_at(int step)
     {
-        show_step(input, a, step);
-        show_step(input, b, step);
+        show_step(a, step);
+        show_step(b, step);
         ++out.collision_queries;
         fcl::CollisionRequestd request;
         fcl::CollisionResultd result;
@@ -412,6 +420,8 @@ struct PairRun {
         out.distance.assign(static_cast<std::size_t>(steps), 0.0);
         out.exact.assign(static_cast<std::size_t>(steps), 0);
         // Parts that touch where neither has moved (a valve in its seat).
+        show_step(a, 0);
+        show_step(b, 0);
         ++out.collision_queries;
         fcl::CollisionRequestd request;
         fcl::CollisionResultd result;
