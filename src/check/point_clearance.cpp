@@ -38,6 +38,10 @@ std::vector<fcl::Vector3d> vectors(const std::vector<double> &xyz)
 // as at the first step otherwise (the step's placement goes with the query).
 const Model &model_at(const CheckCase &input, const CheckPart &part, Partner &partner, int step)
 {
+    // A stretching part's model is built anew for each step, never refitted:
+    // a bottom-up refit can leave volumes that do not hold their triangles.
+    if (partner.model && part.stretches && partner.shown_step != step)
+        partner.model.reset();
     if (!partner.model) {
         std::vector<fcl::Triangle> triangles(part.triangles.size() / 3);
         for (std::size_t t = 0; t < triangles.size(); ++t)
@@ -49,11 +53,6 @@ const Model &model_at(const CheckCase &input, const CheckPart &part, Partner &pa
         partner.model->addSubModel(vectors(part.stretches ? part_points_at(input, part, step) : part.points),
                                    triangles);
         partner.model->endModel();
-        partner.shown_step = step;
-    } else if (part.stretches && partner.shown_step != step) {
-        partner.model->beginUpdateModel();
-        partner.model->updateSubModel(vectors(part_points_at(input, part, step)));
-        partner.model->endUpdateModel(true, true);
         partner.shown_step = step;
     }
     return *partner.model;
