@@ -44,19 +44,15 @@ def quaternion_of(e):
     return np.array([-e[1], -e[2], -e[3], e[0]]) / norm, norm * norm
 
 
-def _seconds(case, steps, values, label):
-    """The time line in seconds from the first chosen step: the case's times when usable,
-    crank angles at the case's speed (or one turn a second without one), else 30 steps a
-    second."""
+def _seconds(steps, values, label):
+    """The time line in seconds from the first chosen step: the case's times when usable;
+    else the crank angles at one turn a second (the case's times are unusable when its speed
+    is not), else 30 steps a second."""
     values = np.asarray(values, dtype=np.float64)[steps]
     if label == "time":
         return values - values[0]
     if label == "crank angle":
-        rpm = 0.0
-        if case.is_engine:
-            rpm = float(case.constants(steps[0]).get("RPM", 0.0))
-        per_degree = 60.0 / (360.0 * rpm) if rpm > 0 and np.isfinite(rpm) else 1.0 / 360.0
-        return (values - values[0]) * per_degree
+        return (values - values[0]) / 360.0
     return (values - values[0]) / 30.0
 
 
@@ -118,7 +114,7 @@ def case_scene(case, steps):
                                np.asarray(mesh.triangles, dtype=np.uint32).reshape(-1, 3),
                                {k: np.array(v) for k, v in per_step.items() if len(v) == len(steps)},
                                _motion(case, part, steps), _morph(case, part, steps, base)))
-    return Scene(case_name(case), steps, shown, _seconds(case, steps, values, label), shown_label, constants, parts)
+    return Scene(case_name(case), steps, shown, _seconds(steps, values, label), shown_label, constants, parts)
 
 
 def case_name(case):
