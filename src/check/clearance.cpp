@@ -18,10 +18,9 @@
 #include <fcl/narrowphase/distance.h>
 
 #include "check/check.h"
+#include "check/fcl_models.h"
 
 namespace {
-
-using Model = fcl::BVHModel<fcl::OBBRSSd>;
 
 struct Body {
     const CheckPart *part = nullptr;
@@ -59,24 +58,6 @@ const double *cached(const Body &body, int step, std::size_t k)
     return &body.at_steps[3 * (static_cast<std::size_t>(step) * body.used.size() + k)];
 }
 
-std::vector<fcl::Vector3d> vectors(const std::vector<double> &xyz)
-{
-    std::vector<fcl::Vector3d> out(xyz.size() / 3);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = fcl::Vector3d(xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]);
-    return out;
-}
-
-// A hierarchy of the triangles over the points.
-std::shared_ptr<Model> built(const std::vector<fcl::Vector3d> &points, const std::vector<fcl::Triangle> &triangles)
-{
-    auto model = std::make_shared<Model>();
-    model->beginModel(static_cast<int>(triangles.size()), static_cast<int>(points.size()));
-    model->addSubModel(points, triangles);
-    model->endModel();
-    return model;
-}
-
 // The part's bounding-volume hierarchy, built when first needed: a large
 // part that stays still is often only queried through the few of its
 // triangles near a moving one. A stretching part's is built over the points
@@ -101,9 +82,10 @@ Model *model_of(Body &body)
         return body.model.get();
     }
     std::vector<fcl::Vector3d> xyz(body.used.size());
-    for (std::size_t k = 0; k < body.used.size(); ++k)
-        xyz[k] = fcl::Vector3d(cached(body, body.shown_step, k)[0], cached(body, body.shown_step, k)[1],
-                               cached(body, body.shown_step, k)[2]);
+    for (std::size_t k = 0; k < body.used.size(); ++k) {
+        const double *at = cached(body, body.shown_step, k);
+        xyz[k] = fcl::Vector3d(at[0], at[1], at[2]);
+    }
     body.model = built(xyz, body.triangles);
     return body.model.get();
 }
@@ -126,10 +108,8 @@ Body make_body(const CheckPart &part)
     return body;
 }
 
-// A stretching part's model holds its points at the step. It is built
-// anew: refitting the hierarchy bottom-up merges the children's volumes into
-// volumes that need not hold them, and the distance search then passes over
-// the nearest triangles.
+// A stretching part's model holds its points at the step, built anew for
+// each step it shows (see built()).
 void show_step(Body &body, int step)
 {
     if (!body.part->stretches || (body.model && body.shown_step == step))
@@ -142,18 +122,6 @@ void show_step(Body &body, int step)
 const Placement &placement(const Body &b, int step)
 {
     return b.part->placements[static_cast<std::size_t>(step)];
-}
-
-fcl::Transform3d transform(const Placement &p)
-{
-    fcl::Transform3d tf = fcl::Transform3d::Identity();
-    fcl::Matrix3d r;
-    for (int i = 0; i < 3; ++i)
-        for (int k = 0; k < 3; ++k)
-            r(i, k) = p.rotation[3 * i + k];
-    tf.linear() = r;
-    tf.translation() = fcl::Vector3d(p.translation[0], p.translation[1], p.translation[2]);
-    return tf;
 }
 
 // The placement a straight blend of the two steps' positions passes at

@@ -15,60 +15,38 @@
 #include <fcl/narrowphase/distance.h>
 
 #include "check/check.h"
+#include "check/fcl_models.h"
 #include "vortimar_check.h"
 
 namespace {
-
-using Model = fcl::BVHModel<fcl::OBBRSSd>;
 
 struct Partner {
     std::shared_ptr<Model> model;
     int shown_step = -1;  // a stretching part: the step whose points the model holds
 };
 
-std::vector<fcl::Vector3d> vectors(const std::vector<double> &xyz)
-{
-    std::vector<fcl::Vector3d> out(xyz.size() / 3);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        out[i] = fcl::Vector3d(xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]);
-    return out;
-}
-
 // The part's model, its points placed as at step for a stretching part and
 // as at the first step otherwise (the step's placement goes with the query).
 const Model &model_at(const CheckCase &input, const CheckPart &part, Partner &partner, int step)
 {
-    // A stretching part's model is built anew for each step, never refitted:
-    // a bottom-up refit can leave volumes that do not hold their triangles.
-    if (partner.model && part.stretches && partner.shown_step != step)
-        partner.model.reset();
-    if (!partner.model) {
-        std::vector<fcl::Triangle> triangles(part.triangles.size() / 3);
-        for (std::size_t t = 0; t < triangles.size(); ++t)
-            triangles[t] = fcl::Triangle(static_cast<std::size_t>(part.triangles[3 * t]),
-                                         static_cast<std::size_t>(part.triangles[3 * t + 1]),
-                                         static_cast<std::size_t>(part.triangles[3 * t + 2]));
-        partner.model = std::make_shared<Model>();
-        partner.model->beginModel(static_cast<int>(triangles.size()), static_cast<int>(part.points.size() / 3));
-        partner.model->addSubModel(vectors(part.stretches ? part_points_at(input, part, step) : part.points),
-                                   triangles);
-        partner.model->endModel();
-        partner.shown_step = step;
-    }
+    // A stretching part's model is built anew for each step (see built()).
+    if (partner.model && (!part.stretches || partner.shown_step == step))
+        return *partner.model;
+    std::vector<fcl::Triangle> triangles(part.triangles.size() / 3);
+    for (std::size_t t = 0; t < triangles.size(); ++t)
+        triangles[t] = fcl::Triangle(static_cast<std::size_t>(part.triangles[3 * t]),
+                                     static_cast<std::size_t>(part.triangles[3 * t + 1]),
+                                     static_cast<std::size_t>(part.triangles[3 * t + 2]));
+    partner.model = built(vectors(part.stretches ? part_points_at(input, part, step) : part.points), triangles);
+    partner.shown_step = step;
     return *partner.model;
 }
 
 fcl::Transform3d placed(const CheckPart &part, int step)
 {
-    fcl::Transform3d tf = fcl::Transform3d::Identity();
     if (part.stretches)
-        return tf;  // its points at the step are already where the host shows them
-    const Placement &p = part.placements[static_cast<std::size_t>(step)];
-    for (int i = 0; i < 3; ++i)
-        for (int k = 0; k < 3; ++k)
-            tf.linear()(i, k) = p.rotation[3 * i + k];
-    tf.translation() = fcl::Vector3d(p.translation[0], p.translation[1], p.translation[2]);
-    return tf;
+        return fcl::Transform3d::Identity();  // its points at the step are already where the host shows them
+    return transform(part.placements[static_cast<std::size_t>(step)]);
 }
 
 }  // namespace
