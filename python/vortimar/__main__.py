@@ -73,8 +73,8 @@ def _export(args):
 
 def _inside_case(case, path):
     """Whether the file path lies inside the folder of case."""
-    folder = os.path.realpath(case_folder(case))
-    return os.path.commonpath([folder, os.path.realpath(path)]) == folder
+    from .export import lies_inside
+    return lies_inside(case_folder(case), path)
 
 
 def _plot(args):

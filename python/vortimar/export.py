@@ -33,14 +33,20 @@ class ExportFailed(Exception):
     """The export could not be written; the text is one line for the user."""
 
 
+def lies_inside(folder, path):
+    """Whether path is the folder or lies inside it, links followed: nothing is ever
+    written into a case folder."""
+    folder = os.path.realpath(folder)
+    return os.path.commonpath([folder, os.path.realpath(path)]) == folder
+
+
 def output_folder_check(case_folder, out):
     """Raises ExportError when out is the case folder or lies inside it (the export never
     writes into a case). Returns out as an absolute path."""
-    case_folder = os.path.realpath(case_folder)
     target = os.path.realpath(out)
-    if os.path.commonpath([case_folder, target]) == case_folder:
+    if lies_inside(case_folder, out):
         raise ExportError("%s lies inside the case folder %s; choose an output folder outside the case"
-                          % (out, case_folder))
+                          % (out, os.path.realpath(case_folder)))
     if os.path.exists(target) and not os.path.isdir(target):
         raise ExportError("%s exists and is not a folder" % out)
     return target
