@@ -6,11 +6,15 @@
 // (the distance of the placed bounding boxes, or a queried step's distance
 // less how far the parts can have moved since) can beat the best so far.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <numeric>
+#include <thread>
 
 #include <Eigen/Geometry>
 
@@ -19,16 +23,22 @@
 
 namespace {
 
+// A part, or a piece of one, as the clearances query it. Pairs run in two
+// threads: a body that does not stretch is shared, its model built once by
+// whichever pair needs it first; a stretching body is copied into each pair
+// (cheap: its points at the steps are shared), as its model changes with
+// the step the pair looks at.
 struct Body {
     const CheckPart *part = nullptr;
     std::shared_ptr<MeshTree> model;
+    std::shared_ptr<std::once_flag> built = std::make_shared<std::once_flag>();
     double radius = 0;  // farthest point from the origin at the first step
     double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
     int shown_step = 0;  // a stretching part: the step its model holds
     // A stretching part: the points its triangles use, and their x, y, z at
     // every step (step by step), for its boxes and how far it moves.
     std::vector<std::size_t> used;
-    std::vector<double> at_steps;
+    std::shared_ptr<const std::vector<double>> at_steps;
     std::vector<int> triangles;  // 3 corners each, into the model's points
     double smallest_piece = -1;  // see pieces_larger_than, once worked out
 };
@@ -42,17 +52,19 @@ void cache_steps(const CheckCase &input, Body &body)
     for (std::size_t i = 0; i < marked.size(); ++i)
         if (marked[i])
             body.used.push_back(i);
-    body.at_steps.reserve(3 * body.used.size() * static_cast<std::size_t>(input.steps));
+    auto at_steps = std::make_shared<std::vector<double>>();
+    at_steps->reserve(3 * body.used.size() * static_cast<std::size_t>(input.steps));
     for (int s = 0; s < input.steps; ++s) {
         const std::vector<double> at = part_points_at(*body.part, s);
         for (std::size_t i : body.used)
-            body.at_steps.insert(body.at_steps.end(), &at[3 * i], &at[3 * i] + 3);
+            at_steps->insert(at_steps->end(), &at[3 * i], &at[3 * i] + 3);
     }
+    body.at_steps = std::move(at_steps);
 }
 
 const double *cached(const Body &body, int step, std::size_t k)
 {
-    return &body.at_steps[3 * (static_cast<std::size_t>(step) * body.used.size() + k)];
+    return &(*body.at_steps)[3 * (static_cast<std::size_t>(step) * body.used.size() + k)];
 }
 
 // The part's triangles for the proximity library: into its points, or for a
@@ -76,14 +88,17 @@ void fill_triangles(Body &body)
 // its triangles use, at the step it shows.
 const MeshTree &model_of(Body &body)
 {
-    if (body.model)
-        return *body.model;
     const CheckPart &part = *body.part;
-    fill_triangles(body);
     if (!part.stretches) {
-        body.model = std::make_shared<MeshTree>(make_tree(part.points, body.triangles));
+        std::call_once(*body.built, [&] {
+            fill_triangles(body);
+            body.model = std::make_shared<MeshTree>(make_tree(part.points, body.triangles));
+        });
         return *body.model;
     }
+    if (body.model)
+        return *body.model;
+    fill_triangles(body);
     std::vector<double> xyz(3 * body.used.size());
     for (std::size_t k = 0; k < body.used.size(); ++k)
         std::copy_n(cached(body, body.shown_step, k), 3, &xyz[3 * k]);
@@ -266,19 +281,21 @@ std::vector<std::array<int, 2>> step_ranges(const std::vector<bool> &marked)
 // slider at rest to the still part's triangles swept back over the range
 // (both ends of every triangle and the sides its edges sweep). The sides
 // stand for the sweep's inside, which holds when no piece of the slider is
-// small enough to fit inside one swept triangle. Ranges come in levels,
-// each a sixteenth of the one above.
+// small enough to fit inside one swept triangle. Ranges come in levels:
+// the whole run's range (when no piece of the slider fits inside a triangle
+// swept so far), then ranges each a sixteenth of the one above.
 struct Sweep {
     const CheckPart &still;
     Body &slider;
     double direction[3] = {0, 0, 0};
     std::vector<double> offset;  // the slider's offset along the direction, per step
-    double lowest = 0, length = 0;
+    double lowest = 0, length = 0;  // length: the whole range's
+    int first_level = 0;
     std::vector<std::unique_ptr<MeshTree>> models;
     std::map<std::pair<int, long>, double> known;
     int queries = 0;
 
-    static constexpr int levels = 2;
+    static constexpr int levels = 3;
 
     Sweep(const CheckPart &still_part, Body &sliding) : still(still_part), slider(sliding) {}
 
@@ -322,7 +339,7 @@ struct Sweep {
     {
         double lower = 0;
         const double at = offset[static_cast<std::size_t>(step)];
-        for (int level = 0; level < levels && lower <= best - slack; ++level) {
+        for (int level = first_level; level < levels && lower <= best - slack; ++level) {
             const double h = level_length(level);
             long w = static_cast<long>(std::floor((at - lowest) / h));
             if (lowest + static_cast<double>(w) * h > at)
@@ -672,9 +689,11 @@ std::unique_ptr<Sweep> sweep_for(const CheckCase &input, const CheckPart &still,
     }
     const auto range = std::minmax_element(sweep->offset.begin(), sweep->offset.end());
     sweep->lowest = *range.first;
-    sweep->length = (*range.second - *range.first) / 16;
-    if (!(sweep->length > 0) || !(pieces_larger_than(slider, longest_edge(still) + sweep->length)))
+    sweep->length = *range.second - *range.first;
+    const double edge = longest_edge(still);
+    if (!(sweep->length > 0) || !(pieces_larger_than(slider, edge + sweep->length / 16)))
         return nullptr;
+    sweep->first_level = pieces_larger_than(slider, edge + sweep->length) ? 0 : 1;
     return sweep;
 }
 
@@ -793,6 +812,16 @@ void merge_pieces(PairClearance &into, const PairClearance &other)
     into.sweep_queries += other.sweep_queries;
 }
 
+
+// The body a pair works on: the shared one, or a copy of a stretching one.
+Body &own_copy(Body &shared, std::unique_ptr<Body> &copy)
+{
+    if (!shared.part->stretches)
+        return shared;
+    copy = std::make_unique<Body>(shared);
+    return *copy;
+}
+
 }  // namespace
 
 void check_clearances(CheckReport &report)
@@ -812,27 +841,56 @@ void check_clearances(CheckReport &report)
         for (const CheckPart *piece : {&pieces.back().fixed, &pieces.back().moving})
             if (!piece->triangles.empty()) {
                 bodies[i].push_back(make_body(*piece));
-                if (piece->stretches)
+                if (piece->stretches) {
                     cache_steps(input, bodies[i].back());
+                    fill_triangles(bodies[i].back());
+                }
             }
     }
+    // What pairs would work out lazily on a shared body is worked out here.
+    for (std::vector<Body> &of_part : bodies)
+        for (Body &body : of_part)
+            if (body.part->rigid_motion)
+                pieces_larger_than(body, 0);
+    std::vector<std::array<std::size_t, 2>> wanted;
     for (std::size_t i = 0; i < bodies.size(); ++i)
-        for (std::size_t j = i + 1; j < bodies.size(); ++j) {
-            if (!parts_paired(input.parts[i], input.parts[j]))
-                continue;
-            PairClearance pair;
-            for (Body &a : bodies[i])
-                for (Body &b : bodies[j]) {
-                    PairClearance piece = clearance_of(input, a, b);
-                    if (pair.distance.empty())
-                        pair = std::move(piece);
-                    else
-                        merge_pieces(pair, piece);
-                }
-            pair.a = static_cast<int>(i);
-            pair.b = static_cast<int>(j);
-            report.pairs.push_back(std::move(pair));
+        for (std::size_t j = i + 1; j < bodies.size(); ++j)
+            if (parts_paired(input.parts[i], input.parts[j]))
+                wanted.push_back({i, j});
+    // Two threads take the pairs in turn; each pair's answer depends on
+    // nothing but the case, so the order they finish in does not matter.
+    std::vector<PairClearance> pairs(wanted.size());
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failed;
+    std::mutex failure;
+    auto work = [&] {
+        try {
+            for (std::size_t k = next++; k < wanted.size(); k = next++) {
+                PairClearance &pair = pairs[k];
+                for (Body &shared_a : bodies[wanted[k][0]])
+                    for (Body &shared_b : bodies[wanted[k][1]]) {
+                        std::unique_ptr<Body> own_a, own_b;
+                        PairClearance piece = clearance_of(input, own_copy(shared_a, own_a), own_copy(shared_b, own_b));
+                        if (pair.distance.empty())
+                            pair = std::move(piece);
+                        else
+                            merge_pieces(pair, piece);
+                    }
+                pair.a = static_cast<int>(wanted[k][0]);
+                pair.b = static_cast<int>(wanted[k][1]);
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> hold(failure);
+            failed = std::current_exception();
+            next = wanted.size();
         }
+    };
+    std::thread helper(work);
+    work();
+    helper.join();
+    if (failed)
+        std::rethrow_exception(failed);
+    report.pairs = std::move(pairs);
 }
 
 void report_clearances(CheckReport &report)
