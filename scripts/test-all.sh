@@ -291,9 +291,10 @@ run_stage() {
                 build_and_test asan "$ASAN_BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DREADER_SANITIZE=ON -DREADER_BENCH=OFF
             ;;
         tsan)
-            # Only the programs that run readers on several threads: a data
-            # race needs two threads, and these are the only ones with more.
-            TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 BUILD_TARGETS="case_threads" \
+            # Only the programs that run on several threads: a data race needs
+            # two, and only these have more (readers side by side, and the
+            # set-up check, whose clearances have threads of their own).
+            TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 BUILD_TARGETS="case_threads check_threads" \
                 CTEST_ARGS="-L threads" build_and_test tsan "$TSAN_BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug \
                 -DREADER_SANITIZE=thread -DREADER_BENCH=OFF
             ;;
