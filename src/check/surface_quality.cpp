@@ -91,7 +91,8 @@ std::vector<Cell> weld_cells(const CheckCase &input, const CheckPart &part)
     return cells;
 }
 
-// Of zero area on its own points, before welding.
+// Of zero area on its own points, before welding: the cross product's norm
+// at most 1e-10 of the longest side squared.
 bool flat_triangle(const CheckPart &part, std::size_t t)
 {
     const int *c = &part.triangles[3 * t];
@@ -102,7 +103,22 @@ bool flat_triangle(const CheckPart &part, std::size_t t)
         v[k] = d[k] - a[k];
         w[k] = d[k] - b[k];
     }
-    const double cross = std::hypot(u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]);
+    const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    // Most triangles are far from the bound. Sums of squares decide when the
+    // lengths are well inside the range of doubles and a margin a million
+    // times their rounding separates the two sides; the scaled norms below
+    // decide the rest, as they always have.
+    const double longest_squared = std::max({u[0] * u[0] + u[1] * u[1] + u[2] * u[2],
+                                             v[0] * v[0] + v[1] * v[1] + v[2] * v[2],
+                                             w[0] * w[0] + w[1] * w[1] + w[2] * w[2]});
+    if (longest_squared >= 1e-100 && longest_squared <= 1e100) {
+        const double cross = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), bound = 1e-10 * longest_squared;
+        if (cross > bound * (1 + 1e-9))
+            return false;
+        if (cross < bound * (1 - 1e-9))
+            return true;
+    }
+    const double cross = std::hypot(n[0], n[1], n[2]);
     const double longest = std::max({std::hypot(u[0], u[1], u[2]), std::hypot(v[0], v[1], v[2]),
                                      std::hypot(w[0], w[1], w[2])});
     return cross <= 1e-10 * longest * longest;
@@ -185,30 +201,33 @@ struct Analysis {
     std::vector<signed char> turn;  // per triangle of the mesh
 };
 
-// A counting sort by key (0 .. keys - 1), then a sort of each group: group
-// k is values[start[k] .. start[k + 1]).
+// Items grouped by a key from 0 to keys - 1 (a counting sort), then each
+// group sorted: group k is values[start[k] .. start[k + 1]). each_item(emit)
+// calls emit(key, value) for every item; it is called twice and must name the
+// same items both times.
 template <class T>
 struct Groups {
     std::vector<std::size_t> start;
     std::vector<T> values;
 };
 
-template <class T>
-Groups<T> sorted_groups(std::size_t keys, const std::vector<int> &key, const std::vector<T> &value)
+template <class T, class EachItem>
+Groups<T> sorted_groups(std::size_t keys, const EachItem &each_item)
 {
     Groups<T> g;
-    g.start.assign(keys + 1, 0);
-    for (int k : key)
-        ++g.start[static_cast<std::size_t>(k) + 1];
+    // Counted at start[key + 2], so that after the sums start[key + 1] is
+    // where the key's group begins, and after the filling where it ends.
+    g.start.assign(keys + 2, 0);
+    each_item([&](int key, const T &) { ++g.start[static_cast<std::size_t>(key) + 2]; });
+    for (std::size_t k = 2; k < keys + 2; ++k)
+        g.start[k] += g.start[k - 1];
+    g.values.resize(g.start.back());
+    each_item([&](int key, const T &value) { g.values[g.start[static_cast<std::size_t>(key) + 1]++] = value; });
+    g.start.pop_back();
     for (std::size_t k = 0; k < keys; ++k)
-        g.start[k + 1] += g.start[k];
-    g.values.resize(value.size());
-    std::vector<std::size_t> next(g.start.begin(), g.start.end() - 1);
-    for (std::size_t i = 0; i < value.size(); ++i)
-        g.values[next[static_cast<std::size_t>(key[i])]++] = value[i];
-    for (std::size_t k = 0; k < keys; ++k)
-        std::sort(g.values.begin() + static_cast<std::ptrdiff_t>(g.start[k]),
-                  g.values.begin() + static_cast<std::ptrdiff_t>(g.start[k + 1]));
+        if (g.start[k + 1] - g.start[k] > 1)
+            std::sort(g.values.begin() + static_cast<std::ptrdiff_t>(g.start[k]),
+                      g.values.begin() + static_cast<std::ptrdiff_t>(g.start[k + 1]));
     return g;
 }
 
@@ -218,19 +237,24 @@ Groups<T> sorted_groups(std::size_t keys, const std::vector<int> &key, const std
 void count_degenerate_and_duplicate(const WeldedMesh &mesh, Analysis &out)
 {
     const std::size_t n = mesh.corners.size();
-    std::vector<int> lowest(n);
-    std::vector<std::array<int, 3>> rest(n);  // the two other corners, ascending, and the triangle
-    for (std::size_t t = 0; t < n; ++t) {
+    for (std::size_t t = 0; t < n; ++t)
         if (mesh.degenerate[t]) {
             ++out.counts.degenerate;
             out.degenerate.add(mesh.triangles[t]);
         }
-        std::array<int, 3> c = mesh.corners[t];
-        std::sort(c.begin(), c.end());
-        lowest[t] = c[0];
-        rest[t] = {c[1], c[2], static_cast<int>(t)};
-    }
-    const Groups<std::array<int, 3>> g = sorted_groups(static_cast<std::size_t>(mesh.vertex_count), lowest, rest);
+    // Grouped by the lowest corner: (the two others ascending, triangle).
+    const auto g = sorted_groups<std::array<int, 3>>(static_cast<std::size_t>(mesh.vertex_count), [&](auto emit) {
+        for (std::size_t t = 0; t < n; ++t) {
+            int a = mesh.corners[t][0], b = mesh.corners[t][1], c = mesh.corners[t][2];
+            if (a > b)
+                std::swap(a, b);
+            if (b > c)
+                std::swap(b, c);
+            if (a > b)
+                std::swap(a, b);
+            emit(a, {b, c, static_cast<int>(t)});
+        }
+    });
     for (std::size_t v = 0; v < static_cast<std::size_t>(mesh.vertex_count); ++v)
         for (std::size_t i = g.start[v] + 1; i < g.start[v + 1]; ++i) {
             const std::array<int, 3> &x = g.values[i - 1], &y = g.values[i];
@@ -252,29 +276,22 @@ Analysis analyse(const WeldedMesh &mesh)
     // The edges of the sound triangles grouped by their lower vertex, each as
     // (higher vertex << 32) | (triangle << 1) | 1 when the triangle runs it
     // low to high: within a group in (higher vertex, triangle) order.
-    std::vector<int> lower;
-    std::vector<std::uint64_t> edge;
-    lower.reserve(3 * n);
-    edge.reserve(3 * n);
-    for (std::size_t t = 0; t < n; ++t) {
-        if (mesh.degenerate[t])
-            continue;
-        for (std::size_t k = 0; k < 3; ++k) {
-            const int a = mesh.corners[t][k], b = mesh.corners[t][(k + 1) % 3];
-            lower.push_back(std::min(a, b));
-            edge.push_back(static_cast<std::uint64_t>(std::max(a, b)) << 32 | static_cast<std::uint64_t>(t) << 1 |
-                           (a < b ? 1u : 0u));
+    const auto edges = sorted_groups<std::uint64_t>(vertex_count, [&](auto emit) {
+        for (std::size_t t = 0; t < n; ++t) {
+            if (mesh.degenerate[t])
+                continue;
+            for (std::size_t k = 0; k < 3; ++k) {
+                const int a = mesh.corners[t][k], b = mesh.corners[t][(k + 1) % 3];
+                emit(std::min(a, b), static_cast<std::uint64_t>(std::max(a, b)) << 32 |
+                                         static_cast<std::uint64_t>(t) << 1 | (a < b ? 1u : 0u));
+            }
         }
-    }
-    const Groups<std::uint64_t> edges = sorted_groups(vertex_count, lower, edge);
+    });
     const auto triangle_of = [](std::uint64_t e) { return static_cast<int>((e & 0xffffffffu) >> 1); };
 
-    // Per triangle, the neighbours across its edges shared by exactly two:
-    // (triangle, 1 when both run the edge the same way), in edge order.
-    struct Neighbour {
-        int triangle, same;
-    };
-    std::vector<std::array<Neighbour, 3>> neighbours(n);
+    // Per triangle, the neighbours across its edges shared by exactly two, in
+    // edge order: (triangle << 1) | 1 when both run the edge the same way.
+    std::vector<std::array<std::uint32_t, 3>> neighbours(n);
     std::vector<unsigned char> neighbour_count(n, 0);
     std::vector<int> parent(vertex_count);
     for (std::size_t v = 0; v < vertex_count; ++v)
@@ -297,9 +314,11 @@ Analysis analyse(const WeldedMesh &mesh)
                     find_root(parent, static_cast<int>(high));
             } else if (j - i == 2) {
                 const int second = triangle_of(e[i + 1]);
-                const int same = (e[i] & 1) == (e[i + 1] & 1) ? 1 : 0;
-                neighbours[static_cast<std::size_t>(first)][neighbour_count[static_cast<std::size_t>(first)]++] = {second, same};
-                neighbours[static_cast<std::size_t>(second)][neighbour_count[static_cast<std::size_t>(second)]++] = {first, same};
+                const std::uint32_t same = (e[i] & 1) == (e[i + 1] & 1) ? 1 : 0;
+                neighbours[static_cast<std::size_t>(first)][neighbour_count[static_cast<std::size_t>(first)]++] =
+                    static_cast<std::uint32_t>(second) << 1 | same;
+                neighbours[static_cast<std::size_t>(second)][neighbour_count[static_cast<std::size_t>(second)]++] =
+                    static_cast<std::uint32_t>(first) << 1 | same;
             } else {
                 ++out.counts.non_manifold_edges;
                 out.non_manifold.add(mesh.triangles[static_cast<std::size_t>(first)]);
@@ -323,11 +342,11 @@ Analysis analyse(const WeldedMesh &mesh)
         for (std::size_t k = 0; k < piece.size(); ++k) {
             const std::size_t t = static_cast<std::size_t>(piece[k]);
             for (std::size_t m = 0; m < neighbour_count[t]; ++m) {
-                const Neighbour &other = neighbours[t][m];
-                signed char &turn = out.turn[static_cast<std::size_t>(other.triangle)];
+                const std::uint32_t other = neighbours[t][m];
+                signed char &turn = out.turn[other >> 1];
                 if (turn == 0) {
-                    turn = static_cast<signed char>(other.same ? -out.turn[t] : out.turn[t]);
-                    piece.push_back(other.triangle);
+                    turn = static_cast<signed char>(other & 1 ? -out.turn[t] : out.turn[t]);
+                    piece.push_back(static_cast<int>(other >> 1));
                 }
             }
         }
