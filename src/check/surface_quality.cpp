@@ -3,10 +3,12 @@
 // triangles turned against their neighbours; per part and for the whole
 // surface, each after welding coincident vertices.
 //
-// Sized for surfaces of hundreds of thousands of triangles: keys are numbered
-// through open-addressing tables, edges are grouped by a counting pass over
-// their lower vertex, and a triangle keeps its (at most three) neighbours in
-// place, so that no step allocates per element.
+// Sized for surfaces of hundreds of thousands of triangles: weld cells are
+// numbered through an open-addressing table, edges and triangles are grouped
+// by a counting pass over their lowest vertex, and a triangle keeps its (at
+// most three) neighbours in place, so that no step allocates per element.
+// Every finding quotes its triangles in an order fixed by the vertex numbers
+// and the file, never by how a sort happens to treat equal keys.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -275,7 +277,8 @@ Analysis analyse(const WeldedMesh &mesh)
 
     // The edges of the sound triangles grouped by their lower vertex, each as
     // (higher vertex << 32) | (triangle << 1) | 1 when the triangle runs it
-    // low to high: within a group in (higher vertex, triangle) order.
+    // low to high: within a group in (higher vertex, triangle) order, so that
+    // an edge shared by three or more is quoted by its first triangle.
     const auto edges = sorted_groups<std::uint64_t>(vertex_count, [&](auto emit) {
         for (std::size_t t = 0; t < n; ++t) {
             if (mesh.degenerate[t])
