@@ -19,8 +19,12 @@ VC_API int vc_part_triangle_lines(vc_case *handle, int part, int *lines, int cap
         const PartRecord &record = reader.part_table[static_cast<std::size_t>(part - 1)];
         if (int code = check_capacity(c, record.number_of_elements, capacity))
             return code;
-        const std::string path = reader.dataset_files.empty() ? std::string() : reader.dataset_files[0];
-        const std::vector<int> found = triangle_line_numbers(reader, path, part - 1);
+        if (!c.triangle_lines_taken) {
+            const std::string path = reader.dataset_files.empty() ? std::string() : reader.dataset_files[0];
+            c.triangle_lines = triangle_line_numbers(reader, path);
+            c.triangle_lines_taken = true;
+        }
+        const std::vector<int> &found = c.triangle_lines[static_cast<std::size_t>(part - 1)];
         for (int e = 0; e < record.number_of_elements; ++e)
             lines[e] = static_cast<std::size_t>(e) < found.size() ? found[static_cast<std::size_t>(e)] : 0;
         return VC_OK;

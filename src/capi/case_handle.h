@@ -34,6 +34,11 @@ struct vc_case {
     std::vector<std::string> variable_names;
     int per_part_variables = 0;  // the first variables of the list; the rest are constants
 
+    // The surface file's line of each triangle, per surface part, read on
+    // the first query (api_placement.cpp).
+    bool triangle_lines_taken = false;
+    std::vector<std::vector<int>> triangle_lines;
+
     // The reader's findings, taken on their first query (api_findings.cpp).
     bool findings_taken = false;
     std::vector<Finding> findings;

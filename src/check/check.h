@@ -27,6 +27,10 @@ struct CheckPart {
     std::vector<int> vertices;     // the surface file's vertex number of each point
     std::vector<int> lines;        // the surface file's line of each triangle
     std::vector<Placement> placements;  // per step (identity when it does not move)
+    // A stretching part: the points that ever leave their first-step place
+    // (indexes, rising), and their x, y, z at every step, step by step.
+    std::vector<std::size_t> moving;
+    std::vector<double> moving_at;
 };
 
 struct CheckCase {
@@ -102,7 +106,7 @@ void read_check_case(vc_case *handle, CheckCase &input);
 
 // A part's points at a step: the first step's points placed, or for a
 // stretching part the points the host receives at that step.
-std::vector<double> part_points_at(const CheckCase &input, const CheckPart &part, int step);
+std::vector<double> part_points_at(const CheckPart &part, int step);
 
 // The surface file's name within the case folder.
 std::string surface_file_name(const CheckCase &input);
@@ -111,7 +115,11 @@ std::string surface_file_name(const CheckCase &input);
 std::string quote_triangle(const CheckPart &part, int triangle);
 
 void check_surface(CheckReport &report);
+// Fills report.pairs; adds no findings, so that it can run beside the
+// other parts of the check.
 void check_clearances(CheckReport &report);
+// The findings of report.pairs.
+void report_clearances(CheckReport &report);
 void check_engine(CheckReport &report, double lift_threshold);
 void check_plausibility(CheckReport &report);
 void write_report_json(CheckReport &report);

@@ -70,12 +70,39 @@ void read_part(CheckCase &input, int number, const vc_part_info &info)
         vc_rigid_body_transform(values, p.rotation, p.translation);
     }
     // The moving liner: the points the host receives change with the step.
+    // Each point that moves is tracked from the first step it leaves its
+    // place (until then it was where the first step has it).
     if (info.role == VC_ROLE_LINER && !part.rigid_motion && input.steps > 1) {
+        const std::size_t n = xyz.size() / 3;
         std::vector<float> other(xyz.size());
-        for (int s : {input.steps / 2, input.steps / 4, input.steps - 1}) {
+        std::vector<int> slot(n, -1);
+        std::vector<std::size_t> order;
+        std::vector<std::vector<double>> track;
+        for (int s = 1; s < input.steps; ++s) {
             require(h, vc_part_points(h, number, s, other.data(), static_cast<int>(other.size())), "points");
-            if (other != xyz)
-                part.stretches = true;
+            for (std::size_t i = 0; i < n; ++i)
+                if (slot[i] < 0 && (other[3 * i] != xyz[3 * i] || other[3 * i + 1] != xyz[3 * i + 1] ||
+                                    other[3 * i + 2] != xyz[3 * i + 2])) {
+                    slot[i] = static_cast<int>(track.size());
+                    order.push_back(i);
+                    track.emplace_back();
+                    for (int before = 0; before < s; ++before)
+                        track.back().insert(track.back().end(), &part.points[3 * i], &part.points[3 * i] + 3);
+                }
+            for (std::size_t k = 0; k < order.size(); ++k)
+                track[k].insert(track[k].end(), &other[3 * order[k]], &other[3 * order[k]] + 3);
+        }
+        std::vector<std::size_t> rank(order.size());
+        for (std::size_t k = 0; k < rank.size(); ++k)
+            rank[k] = k;
+        std::sort(rank.begin(), rank.end(), [&](std::size_t x, std::size_t y) { return order[x] < order[y]; });
+        part.stretches = !order.empty();
+        part.moving_at.resize(3 * order.size() * static_cast<std::size_t>(input.steps));
+        for (std::size_t k = 0; k < rank.size(); ++k) {
+            part.moving.push_back(order[rank[k]]);
+            for (std::size_t s = 0; s < static_cast<std::size_t>(input.steps); ++s)
+                for (std::size_t c = 0; c < 3; ++c)
+                    part.moving_at[3 * (s * order.size() + k) + c] = track[rank[k]][3 * s + c];
         }
     }
     input.parts.push_back(std::move(part));
@@ -119,16 +146,16 @@ void read_check_case(vc_case *h, CheckCase &input)
         input.size = std::max(std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]), 1e-12);
 }
 
-std::vector<double> part_points_at(const CheckCase &input, const CheckPart &part, int step)
+std::vector<double> part_points_at(const CheckPart &part, int step)
 {
-    std::vector<double> out(part.points.size());
     if (part.stretches) {
-        std::vector<float> xyz(part.points.size());
-        require(input.handle, vc_part_points(input.handle, part.number, step, xyz.data(), static_cast<int>(xyz.size())),
-                "points");
-        out.assign(xyz.begin(), xyz.end());
+        std::vector<double> out = part.points;
+        const double *at = &part.moving_at[3 * static_cast<std::size_t>(step) * part.moving.size()];
+        for (std::size_t k = 0; k < part.moving.size(); ++k)
+            std::copy(at + 3 * k, at + 3 * k + 3, &out[3 * part.moving[k]]);
         return out;
     }
+    std::vector<double> out(part.points.size());
     const Placement &p = part.placements[static_cast<std::size_t>(step)];
     for (std::size_t i = 0; i < out.size(); i += 3)
         for (int r = 0; r < 3; ++r)

@@ -2,11 +2,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "check/check.h"
 #include "vortimar_check.h"
@@ -164,16 +166,45 @@ VK_API int vk_run(vc_case *handle, double lift_threshold, vk_report **out)
     return guarded_call([&] {
         auto made = std::make_unique<vk_report>();
         CheckReport &r = made->report;
-        auto timed = [&](const char *name, auto &&work) {
+        auto timed = [](auto &&work) {
             const auto start = std::chrono::steady_clock::now();
             work();
-            r.timings.emplace_back(name, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         };
-        timed("read", [&] { read_check_case(handle, r.input); });
-        timed("surface", [&] { check_surface(r); });
-        timed("clearances", [&] { check_clearances(r); });
-        timed("engine", [&] { check_engine(r, lift_threshold); });
-        timed("plausibility", [&] { check_plausibility(r); });
+        r.timings.emplace_back("read", timed([&] { read_check_case(handle, r.input); }));
+        // The clearances take their own thread: they read only the case as
+        // read above and write only r.pairs; the other parts, here, are the
+        // only ones to use the case handle and to add findings.
+        double clearance_time = 0;
+        std::exception_ptr failed;
+        std::thread clearances([&] {
+            try {
+                clearance_time = timed([&] { check_clearances(r); });
+            } catch (...) {
+                failed = std::current_exception();
+            }
+        });
+        try {
+            r.timings.emplace_back("surface", timed([&] { check_surface(r); }));
+            const std::size_t after_surface = r.findings.size();
+            r.timings.emplace_back("engine", timed([&] { check_engine(r, lift_threshold); }));
+            r.timings.emplace_back("plausibility", timed([&] { check_plausibility(r); }));
+            clearances.join();
+            if (failed)
+                std::rethrow_exception(failed);
+            // The clearances' findings come after the surface's, as the
+            // parts of the check are listed.
+            const std::vector<CheckFinding> later(r.findings.begin() + static_cast<long>(after_surface),
+                                                  r.findings.end());
+            r.findings.resize(after_surface);
+            report_clearances(r);
+            r.findings.insert(r.findings.end(), later.begin(), later.end());
+        } catch (...) {
+            if (clearances.joinable())
+                clearances.join();
+            throw;
+        }
+        r.timings.emplace(r.timings.begin() + 2, "clearances", clearance_time);
         write_report_json(r);
         *out = made.release();
     });

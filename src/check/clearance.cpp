@@ -12,19 +12,16 @@
 #include <memory>
 #include <numeric>
 
-#include <fcl/geometry/bvh/BVH_model.h>
-#include <fcl/math/bv/OBBRSS.h>
-#include <fcl/narrowphase/collision.h>
-#include <fcl/narrowphase/distance.h>
+#include <Eigen/Geometry>
 
 #include "check/check.h"
-#include "check/fcl_models.h"
+#include "check/mesh_tree.h"
 
 namespace {
 
 struct Body {
     const CheckPart *part = nullptr;
-    std::shared_ptr<Model> model;
+    std::shared_ptr<MeshTree> model;
     double radius = 0;  // farthest point from the origin at the first step
     double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
     int shown_step = 0;  // a stretching part: the step its model holds
@@ -32,7 +29,7 @@ struct Body {
     // every step (step by step), for its boxes and how far it moves.
     std::vector<std::size_t> used;
     std::vector<double> at_steps;
-    std::vector<fcl::Triangle> triangles;  // into the model's points
+    std::vector<int> triangles;  // 3 corners each, into the model's points
     double smallest_piece = -1;  // see pieces_larger_than, once worked out
 };
 
@@ -47,7 +44,7 @@ void cache_steps(const CheckCase &input, Body &body)
             body.used.push_back(i);
     body.at_steps.reserve(3 * body.used.size() * static_cast<std::size_t>(input.steps));
     for (int s = 0; s < input.steps; ++s) {
-        const std::vector<double> at = part_points_at(input, *body.part, s);
+        const std::vector<double> at = part_points_at(*body.part, s);
         for (std::size_t i : body.used)
             body.at_steps.insert(body.at_steps.end(), &at[3 * i], &at[3 * i] + 3);
     }
@@ -58,36 +55,40 @@ const double *cached(const Body &body, int step, std::size_t k)
     return &body.at_steps[3 * (static_cast<std::size_t>(step) * body.used.size() + k)];
 }
 
+// The part's triangles for the proximity library: into its points, or for a
+// stretching part into the points its triangles use.
+void fill_triangles(Body &body)
+{
+    const CheckPart &part = *body.part;
+    if (!body.triangles.empty())
+        return;
+    std::vector<std::size_t> index(part.points.size() / 3);
+    std::iota(index.begin(), index.end(), std::size_t{0});
+    for (std::size_t k = 0; part.stretches && k < body.used.size(); ++k)
+        index[body.used[k]] = k;
+    for (int corner : part.triangles)
+        body.triangles.push_back(static_cast<int>(index[static_cast<std::size_t>(corner)]));
+}
+
 // The part's bounding-volume hierarchy, built when first needed: a large
 // part that stays still is often only queried through the few of its
 // triangles near a moving one. A stretching part's is built over the points
 // its triangles use, at the step it shows.
-Model *model_of(Body &body)
+const MeshTree &model_of(Body &body)
 {
     if (body.model)
-        return body.model.get();
+        return *body.model;
     const CheckPart &part = *body.part;
-    if (body.triangles.empty()) {
-        std::vector<std::size_t> index(part.points.size() / 3);
-        std::iota(index.begin(), index.end(), std::size_t{0});
-        for (std::size_t k = 0; part.stretches && k < body.used.size(); ++k)
-            index[body.used[k]] = k;
-        for (std::size_t t = 0; t < part.triangles.size(); t += 3)
-            body.triangles.emplace_back(index[static_cast<std::size_t>(part.triangles[t])],
-                                        index[static_cast<std::size_t>(part.triangles[t + 1])],
-                                        index[static_cast<std::size_t>(part.triangles[t + 2])]);
-    }
+    fill_triangles(body);
     if (!part.stretches) {
-        body.model = built(vectors(part.points), body.triangles);
-        return body.model.get();
+        body.model = std::make_shared<MeshTree>(make_tree(part.points, body.triangles));
+        return *body.model;
     }
-    std::vector<fcl::Vector3d> xyz(body.used.size());
-    for (std::size_t k = 0; k < body.used.size(); ++k) {
-        const double *at = cached(body, body.shown_step, k);
-        xyz[k] = fcl::Vector3d(at[0], at[1], at[2]);
-    }
-    body.model = built(xyz, body.triangles);
-    return body.model.get();
+    std::vector<double> xyz(3 * body.used.size());
+    for (std::size_t k = 0; k < body.used.size(); ++k)
+        std::copy_n(cached(body, body.shown_step, k), 3, &xyz[3 * k]);
+    body.model = std::make_shared<MeshTree>(make_tree(std::move(xyz), body.triangles));
+    return *body.model;
 }
 
 Body make_body(const CheckPart &part)
@@ -109,7 +110,7 @@ Body make_body(const CheckPart &part)
 }
 
 // A stretching part's model holds its points at the step, built anew for
-// each step it shows (see built()).
+// each step it shows.
 void show_step(Body &body, int step)
 {
     if (!body.part->stretches || (body.model && body.shown_step == step))
@@ -119,6 +120,47 @@ void show_step(Body &body, int step)
     model_of(body);
 }
 
+double box_gap(const double *lo0, const double *hi0, const double *lo1, const double *hi1)
+{
+    double gap = 0;
+    for (int i = 0; i < 3; ++i) {
+        const double g = std::max({lo0[i] - hi1[i], lo1[i] - hi0[i], 0.0});
+        gap += g * g;
+    }
+    return std::sqrt(gap);
+}
+
+// A stretching part at the step as only those of its triangles whose boxes
+// come within `reach` of the box lo..hi: a part that stretches is rebuilt
+// at every step it is queried, and only a few of its triangles come near
+// the other part. Returns the least box gap of the triangles left out; the
+// model is empty when none comes near.
+double show_near(Body &body, int step, const double *lo, const double *hi, double reach)
+{
+    fill_triangles(body);
+    body.model.reset();
+    body.shown_step = -1;  // not the whole part: show_step() builds that anew
+    double left_out = HUGE_VAL;
+    std::vector<int> near;
+    for (std::size_t t = 0; t < body.triangles.size(); t += 3) {
+        double tlo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, thi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+        for (std::size_t c = t; c < t + 3; ++c)
+            for (int k = 0; k < 3; ++k) {
+                tlo[k] = std::min(tlo[k], cached(body, step, static_cast<std::size_t>(body.triangles[c]))[k]);
+                thi[k] = std::max(thi[k], cached(body, step, static_cast<std::size_t>(body.triangles[c]))[k]);
+            }
+        const double gap = box_gap(tlo, thi, lo, hi);
+        if (gap <= reach)
+            near.insert(near.end(), &body.triangles[t], &body.triangles[t] + 3);
+        else
+            left_out = std::min(left_out, gap);
+    }
+    if (!near.empty())
+        body.model = std::make_shared<MeshTree>(
+            make_tree(std::vector<double>(cached(body, step, 0), cached(body, step, 0) + 3 * body.used.size()), near));
+    return left_out;
+}
+
 const Placement &placement(const Body &b, int step)
 {
     return b.part->placements[static_cast<std::size_t>(step)];
@@ -126,14 +168,15 @@ const Placement &placement(const Body &b, int step)
 
 // The placement a straight blend of the two steps' positions passes at
 // fraction t: the translation blended, the rotation turned part of the way.
-fcl::Transform3d blended(const Placement &from, const Placement &to, double t)
+Placement blended(const Placement &from, const Placement &to, double t)
 {
-    const fcl::Transform3d a = transform(from), b = transform(to);
-    fcl::Transform3d tf = fcl::Transform3d::Identity();
-    const Eigen::Quaterniond qa(a.linear()), qb(b.linear());
-    tf.linear() = qa.slerp(t, qb).toRotationMatrix();
-    tf.translation() = (1 - t) * a.translation() + t * b.translation();
-    return tf;
+    using Rows = Eigen::Matrix<double, 3, 3, Eigen::RowMajor>;
+    const Eigen::Quaterniond qa(Eigen::Map<const Rows>(from.rotation)), qb(Eigen::Map<const Rows>(to.rotation));
+    Placement p;
+    Eigen::Map<Rows>(p.rotation) = qa.slerp(t, qb).toRotationMatrix();
+    for (int k = 0; k < 3; ++k)
+        p.translation[k] = (1 - t) * from.translation[k] + t * to.translation[k];
+    return p;
 }
 
 // How far any point of the part can be between its placements at two steps.
@@ -193,15 +236,6 @@ void placed_box(const Body &body, int step, double *lo, double *hi)
     }
 }
 
-double box_gap(const double *lo0, const double *hi0, const double *lo1, const double *hi1)
-{
-    double gap = 0;
-    for (int i = 0; i < 3; ++i) {
-        const double g = std::max({lo0[i] - hi1[i], lo1[i] - hi0[i], 0.0});
-        gap += g * g;
-    }
-    return std::sqrt(gap);
-}
 
 // The distance of the two parts' bounding boxes placed at the step.
 double box_distance(const Body &a, const Body &b, int step)
@@ -240,7 +274,7 @@ struct Sweep {
     double direction[3] = {0, 0, 0};
     std::vector<double> offset;  // the slider's offset along the direction, per step
     double lowest = 0, length = 0;
-    std::vector<std::unique_ptr<Model>> models;
+    std::vector<std::unique_ptr<MeshTree>> models;
     std::map<std::pair<int, long>, double> known;
     int queries = 0;
 
@@ -250,41 +284,34 @@ struct Sweep {
 
     double level_length(int level) const { return length / std::pow(16.0, level); }
 
-    const Model &model(int level)
+    const MeshTree &model(int level)
     {
         if (models.size() <= static_cast<std::size_t>(level))
             models.resize(static_cast<std::size_t>(level) + 1);
-        std::unique_ptr<Model> &m = models[static_cast<std::size_t>(level)];
+        std::unique_ptr<MeshTree> &m = models[static_cast<std::size_t>(level)];
         if (m)
             return *m;
         const std::size_t n = still.points.size() / 3;
-        const fcl::Vector3d back = -level_length(level) * fcl::Vector3d(direction[0], direction[1], direction[2]);
-        std::vector<fcl::Vector3d> points(2 * n);
-        for (std::size_t i = 0; i < n; ++i) {
-            points[i] = fcl::Vector3d(still.points[3 * i], still.points[3 * i + 1], still.points[3 * i + 2]);
-            points[n + i] = points[i] + back;
+        std::vector<double> points(6 * n);
+        for (std::size_t i = 0; i < 3 * n; ++i) {
+            points[i] = still.points[i];
+            points[3 * n + i] = still.points[i] - level_length(level) * direction[i % 3];
         }
-        std::vector<fcl::Triangle> triangles;
-        std::vector<std::pair<std::size_t, std::size_t>> edges;
+        const int shift = static_cast<int>(n);
+        std::vector<int> triangles;
+        std::vector<std::pair<int, int>> edges;
         for (std::size_t t = 0; t < still.triangles.size(); t += 3) {
-            const std::size_t c[3] = {static_cast<std::size_t>(still.triangles[t]),
-                                      static_cast<std::size_t>(still.triangles[t + 1]),
-                                      static_cast<std::size_t>(still.triangles[t + 2])};
-            triangles.emplace_back(c[0], c[1], c[2]);
-            triangles.emplace_back(n + c[0], n + c[1], n + c[2]);
+            const int *c = &still.triangles[t];
+            triangles.insert(triangles.end(), {c[0], c[1], c[2], shift + c[0], shift + c[1], shift + c[2]});
             for (int e = 0; e < 3; ++e)
                 edges.emplace_back(std::min(c[e], c[(e + 1) % 3]), std::max(c[e], c[(e + 1) % 3]));
         }
         std::sort(edges.begin(), edges.end());
         edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
-        for (const auto &e : edges) {
-            triangles.emplace_back(e.first, e.second, n + e.second);
-            triangles.emplace_back(e.first, n + e.second, n + e.first);
-        }
-        m = std::make_unique<Model>();
-        m->beginModel(static_cast<int>(triangles.size()), static_cast<int>(points.size()));
-        m->addSubModel(points, triangles);
-        m->endModel();
+        for (const auto &e : edges)
+            triangles.insert(triangles.end(), {e.first, e.second, shift + e.second, e.first, shift + e.second,
+                                               shift + e.first});
+        m = std::make_unique<MeshTree>(make_tree(std::move(points), triangles));
         return *m;
     }
 
@@ -304,15 +331,15 @@ struct Sweep {
                 ++w;
             auto range = known.find({level, w});
             if (range == known.end()) {
-                fcl::Transform3d tf = fcl::Transform3d::Identity();
+                Placement moved;
                 // The slider at offset t sees the still part moved by -t.
-                tf.translation() = -(lowest + static_cast<double>(w) * h) *
-                                   fcl::Vector3d(direction[0], direction[1], direction[2]);
-                fcl::DistanceRequestd request(false);
-                fcl::DistanceResultd result;
-                fcl::distance(&model(level), tf, model_of(slider), fcl::Transform3d::Identity(), request, result);
+                for (int k = 0; k < 3; ++k)
+                    moved.translation[k] = -(lowest + static_cast<double>(w) * h) * direction[k];
+                // Searched only below the best so far: a range no nearer
+                // keeps that best as its bound, which only falls later.
+                const double d = tree_distance(model(level), moved, model_of(slider), Placement(), best);
                 ++queries;
-                range = known.emplace(std::make_pair(level, w), std::max(result.min_distance, 0.0)).first;
+                range = known.emplace(std::make_pair(level, w), std::max(d, 0.0)).first;
             }
             lower = std::max(lower, range->second);
         }
@@ -327,34 +354,45 @@ struct PairRun {
     double tolerance;
     Sweep *sweep;
 
-    double distance(const fcl::Transform3d &ta, const fcl::Transform3d &tb, double *points)
+    double distance(const Placement &pa, const Placement &pb, double *points, double upper = HUGE_VAL)
     {
-        fcl::DistanceRequestd request(points != nullptr);
-        fcl::DistanceResultd result;
-        fcl::distance(model_of(a), ta, model_of(b), tb, request, result);
-        if (points)
-            for (int k = 0; k < 3; ++k) {
-                points[k] = result.nearest_points[0][k];
-                points[3 + k] = result.nearest_points[1][k];
-            }
-        return std::max(result.min_distance, 0.0);
+        return std::max(tree_distance(model_of(a), pa, model_of(b), pb, upper, 0, points), 0.0);
     }
-    double distance_at(int step, double *points)
+    // The distance at the step; `exact` comes back cleared when it is only
+    // a lower bound, which happens when a stretching part has no triangle
+    // that could come nearer than `best`.
+    double distance_at(int step, double best, double *points, bool &exact)
     {
-        show_step(a, step);
-        show_step(b, step);
         ++out.exact_queries;
-        return distance(transform(placement(a, step)), transform(placement(b, step)), points);
+        exact = true;
+        Body *stretching = a.part->stretches ? &a : b.part->stretches ? &b : nullptr;
+        if (!stretching || !(best < HUGE_VAL)) {
+            show_step(a, step);
+            show_step(b, step);
+            return distance(placement(a, step), placement(b, step), points);
+        }
+        double lo[3], hi[3];
+        placed_box(stretching == &a ? b : a, step, lo, hi);
+        const double left_out = show_near(*stretching, step, lo, hi, best + tolerance);
+        const double d = stretching->model ? distance(placement(a, step), placement(b, step), points, left_out)
+                                           : left_out;
+        if (d < left_out)
+            return d;
+        exact = false;
+        return left_out;
+    }
+    // Whether the parts placed so touch: some two of their triangles no
+    // farther apart than the tolerance.
+    bool touch(const Placement &pa, const Placement &pb)
+    {
+        ++out.collision_queries;
+        return tree_distance(model_of(a), pa, model_of(b), pb, HUGE_VAL, tolerance) <= tolerance;
     }
     bool collide_at(int step)
     {
         show_step(a, step);
         show_step(b, step);
-        ++out.collision_queries;
-        fcl::CollisionRequestd request;
-        fcl::CollisionResultd result;
-        return fcl::collide(model_of(a), transform(placement(a, step)), model_of(b),
-                            transform(placement(b, step)), request, result) > 0;
+        return touch(placement(a, step), placement(b, step));
     }
     // Whether the straight blend from step f to step g brings the parts
     // together: advance by the distance over the speed bound until they
@@ -390,11 +428,7 @@ struct PairRun {
         // Parts that touch where neither has moved (a valve in its seat).
         show_step(a, 0);
         show_step(b, 0);
-        ++out.collision_queries;
-        fcl::CollisionRequestd request;
-        fcl::CollisionResultd result;
-        out.seated = fcl::collide(model_of(a), fcl::Transform3d::Identity(), model_of(b),
-                                  fcl::Transform3d::Identity(), request, result) > 0;
+        out.seated = touch(Placement(), Placement());
         const bool stretching = a.part->stretches || b.part->stretches;
 
         // Distances: steps in order of their box bound, queried only where
@@ -439,8 +473,13 @@ struct PairRun {
                 if (range > best - slack || (range == best && s > out.min_step))
                     continue;
             }
-            double points[6];
-            const double d = distance_at(s, points);
+            double points[6] = {0, 0, 0, 0, 0, 0};
+            bool exact = true;
+            const double d = distance_at(s, best, points, exact);
+            if (!exact) {
+                bound[static_cast<std::size_t>(s)] = std::max(bound[static_cast<std::size_t>(s)], d);
+                continue;
+            }
             known[s] = d;
             if (d < best || (d == best && s < out.min_step)) {
                 best = d;
@@ -706,15 +745,11 @@ struct Pieces {
     CheckPart fixed, moving;
 };
 
-Pieces split_stretching(const CheckCase &input, const CheckPart &part)
+Pieces split_stretching(const CheckPart &part)
 {
     std::vector<bool> moves(part.points.size() / 3, false);
-    for (int s = 1; s < input.steps; ++s) {
-        const std::vector<double> at = part_points_at(input, part, s);
-        for (std::size_t i = 0; i < at.size(); ++i)
-            if (at[i] != part.points[i])
-                moves[i / 3] = true;
-    }
+    for (std::size_t i : part.moving)
+        moves[i] = true;
     Pieces pieces{part, part};
     pieces.fixed.stretches = false;
     pieces.fixed.triangles.clear();
@@ -773,7 +808,7 @@ void check_clearances(CheckReport &report)
             bodies[i].push_back(make_body(part));
             continue;
         }
-        pieces.push_back(split_stretching(input, part));
+        pieces.push_back(split_stretching(part));
         for (const CheckPart *piece : {&pieces.back().fixed, &pieces.back().moving})
             if (!piece->triangles.empty()) {
                 bodies[i].push_back(make_body(*piece));
@@ -796,7 +831,12 @@ void check_clearances(CheckReport &report)
                 }
             pair.a = static_cast<int>(i);
             pair.b = static_cast<int>(j);
-            report_pair(report, pair);
             report.pairs.push_back(std::move(pair));
         }
+}
+
+void report_clearances(CheckReport &report)
+{
+    for (const PairClearance &pair : report.pairs)
+        report_pair(report, pair);
 }

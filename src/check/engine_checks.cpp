@@ -76,7 +76,7 @@ void volumes(CheckReport &report)
             double v = v0;
             if (part.stretches) {
                 double ignored[3];
-                volume_terms(part, part_points_at(input, part, s), report.orientation[p], v, ignored);
+                volume_terms(part, part_points_at(part, s), report.orientation[p], v, ignored);
             } else {
                 const Placement &q = part.placements[static_cast<std::size_t>(s)];
                 for (int i = 0; i < 3; ++i)

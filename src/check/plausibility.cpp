@@ -60,27 +60,37 @@ void liner_folds(CheckReport &report)
     for (const CheckPart &liner : input.parts) {
         if (!liner.stretches)
             continue;
+        // The bottom ring at the first step; the lowest of the other
+        // points that never move is the same at every step.
         double bottom = HUGE_VAL;
         for (std::size_t i = 2; i < liner.points.size(); i += 3)
             bottom = std::min(bottom, liner.points[i]);
-        std::vector<std::size_t> ring;
-        double next_ring = HUGE_VAL;
-        for (std::size_t i = 2; i < liner.points.size(); i += 3) {
-            if (liner.points[i] == bottom)
-                ring.push_back(i);
+        const std::size_t n = liner.points.size() / 3, m = liner.moving.size();
+        std::vector<bool> moves(n, false);
+        for (std::size_t i : liner.moving)
+            moves[i] = true;
+        double still_ring = -HUGE_VAL, still_others = HUGE_VAL;
+        bool others_exist = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double z = liner.points[3 * i + 2];
+            others_exist = others_exist || z != bottom;
+            if (moves[i])
+                continue;
+            if (z == bottom)
+                still_ring = std::max(still_ring, z);
             else
-                next_ring = std::min(next_ring, liner.points[i]);
+                still_others = std::min(still_others, z);
         }
         int first = -1, last = -1;
-        for (int s = 0; s < input.steps; ++s) {
-            const std::vector<double> at = part_points_at(input, liner, s);
-            double ring_z = -HUGE_VAL, others = HUGE_VAL;
-            for (std::size_t i = 2; i < at.size(); i += 3)
-                if (std::binary_search(ring.begin(), ring.end(), i))
-                    ring_z = std::max(ring_z, at[i]);
+        for (int s = 0; s < input.steps && others_exist; ++s) {
+            const double *at = &liner.moving_at[3 * static_cast<std::size_t>(s) * m];
+            double ring_z = still_ring, others = still_others;
+            for (std::size_t k = 0; k < m; ++k)
+                if (liner.points[3 * liner.moving[k] + 2] == bottom)
+                    ring_z = std::max(ring_z, at[3 * k + 2]);
                 else
-                    others = std::min(others, at[i]);
-            if (ring_z > others && next_ring < HUGE_VAL) {
+                    others = std::min(others, at[3 * k + 2]);
+            if (ring_z > others) {
                 if (first < 0)
                     first = s;
                 last = s;

@@ -27,7 +27,7 @@ struct Partner {
 
 // The part's model, its points placed as at step for a stretching part and
 // as at the first step otherwise (the step's placement goes with the query).
-const Model &model_at(const CheckCase &input, const CheckPart &part, Partner &partner, int step)
+const Model &model_at(const CheckPart &part, Partner &partner, int step)
 {
     // A stretching part's model is built anew for each step (see built()).
     if (partner.model && (!part.stretches || partner.shown_step == step))
@@ -37,7 +37,7 @@ const Model &model_at(const CheckCase &input, const CheckPart &part, Partner &pa
         triangles[t] = fcl::Triangle(static_cast<std::size_t>(part.triangles[3 * t]),
                                      static_cast<std::size_t>(part.triangles[3 * t + 1]),
                                      static_cast<std::size_t>(part.triangles[3 * t + 2]));
-    partner.model = built(vectors(part.stretches ? part_points_at(input, part, step) : part.points), triangles);
+    partner.model = built(vectors(part.stretches ? part_points_at(part, step) : part.points), triangles);
     partner.shown_step = step;
     return *partner.model;
 }
@@ -109,11 +109,11 @@ VK_API int vk_point_clearance(vk_clearance *clearance, int part, int step, doubl
     if (capacity < count)
         return VC_ERR_SIZE;
     return guarded_call([&] {
-        const std::vector<double> points = part_points_at(input, query, step);
+        const std::vector<double> points = part_points_at(query, step);
         std::vector<const Model *> models;
         std::vector<fcl::Transform3d> placements;
         for (std::size_t j : others) {
-            models.push_back(&model_at(input, input.parts[j], clearance->partners[j], step));
+            models.push_back(&model_at(input.parts[j], clearance->partners[j], step));
             placements.push_back(placed(input.parts[j], step));
         }
         const auto point = std::make_shared<fcl::Sphered>(0.0);

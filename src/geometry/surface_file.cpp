@@ -380,9 +380,10 @@ int read_surface_file(ReaderState &state, const std::string &path)
     return 1;
 }
 
-std::vector<int> triangle_line_numbers(ReaderState &state, const std::string &path, int part_index)
+std::vector<std::vector<int>> triangle_line_numbers(ReaderState &state, const std::string &path)
 {
-    std::vector<int> lines;
+    const long long parts = surface_part_count(state);
+    std::vector<std::vector<int>> lines(static_cast<std::size_t>(std::max(parts, 0LL)));
     CaseFile file;
     if (!open_case_file(file, path))
         return lines;
@@ -396,12 +397,12 @@ std::vector<int> triangle_line_numbers(ReaderState &state, const std::string &pa
     for (long long i = 0; i < vertex_count; ++i)
         if (!next_counted_line(file, line))
             return lines;
-    const long long parts = surface_part_count(state);
     Triangle t{};
     for (long long i = 0; i < triangle_count && next_counted_line(file, line); ++i) {
         read_triangle(line, t);
-        if (corners_valid(t, vertex_count) && t.region >= 1 && t.region <= parts && t.region - 1 == part_index)
-            lines.push_back(static_cast<int>(std::min<long long>(vertex_count + 2 + i, INT_MAX)));
+        if (corners_valid(t, vertex_count) && t.region >= 1 && t.region <= parts)
+            lines[static_cast<std::size_t>(t.region - 1)].push_back(
+                static_cast<int>(std::min<long long>(vertex_count + 2 + i, INT_MAX)));
     }
     return lines;
 }

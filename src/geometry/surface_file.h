@@ -16,8 +16,9 @@ int surface_part_count(ReaderState &state);
 // cannot be opened or its tables cannot be allocated.
 int read_surface_file(ReaderState &state, const std::string &path);
 
-// The line number (from 1) in the surface file at path of each triangle of
-// surface part part_index (0-based), in the order of the part's
-// connectivity: the file's triangle lines are read again, as
-// read_surface_file reads them. Empty when the file cannot be opened.
-std::vector<int> triangle_line_numbers(ReaderState &state, const std::string &path, int part_index);
+// Per surface part (0-based), the line number (from 1) in the surface file
+// at path of each of its triangles, in the order of the part's
+// connectivity: the file's triangle lines are read again, once for all
+// parts, as read_surface_file reads them. Empty lists when the file cannot
+// be opened.
+std::vector<std::vector<int>> triangle_line_numbers(ReaderState &state, const std::string &path);
