@@ -300,8 +300,8 @@ Analysis analyse(const WeldedMesh &mesh)
     for (std::size_t v = 0; v < vertex_count; ++v)
         parent[v] = static_cast<int>(v);
     std::vector<bool> on_open(vertex_count, false);
+    const std::vector<std::uint64_t> &e = edges.values;
     for (std::size_t low = 0; low < vertex_count; ++low) {
-        const std::vector<std::uint64_t> &e = edges.values;
         const std::size_t end = edges.start[low + 1];
         for (std::size_t i = edges.start[low]; i < end;) {
             const std::uint64_t high = e[i] >> 32;
