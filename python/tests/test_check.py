@@ -5,6 +5,7 @@ back, numbers no engine has, and distances against a brute-force search."""
 
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -72,6 +73,23 @@ def test_closed_prism_volume_and_one_triangle_taken_out(tmp_path):
     assert result["volumes"] is None
     head = result["surface"]["parts"][2]
     assert (head["open_edges"], head["open_loops"]) == (8 - 1 + 2, 1)
+
+
+def test_liner_triangle_written_twice(tmp_path):
+    """Its two inner edges are then shared by three triangles; each such edge
+    is quoted by the first triangle on it in the file (line 34), the repeat by
+    its own line (52)."""
+    shutil.copytree(os.path.join(CASES, "closed_cylinder"), tmp_path / "twice")
+    surface = tmp_path / "twice" / "surface.dat"
+    lines = surface.read_text().splitlines()
+    assert lines[0] == "0 18 32" and lines[33] == "5 6 14 2"
+    surface.write_text("\n".join(["0 18 33"] + lines[1:] + [lines[33]]) + "\n")
+    with opened("twice", str(tmp_path)) as case:
+        result = case.check()
+    liner = result["surface"]["parts"][1]
+    assert (liner["non_manifold_edges"], liner["duplicate"]) == (2, 1)
+    quoted = {f["code"]: re.findall(r"line (\d+)", f["message"]) for f in result["findings"]}
+    assert quoted["surface-non-manifold"] == ["34"] and quoted["surface-duplicate"] == ["52"]
 
 
 def test_millimetre_bore_and_typed_letter():
