@@ -108,6 +108,13 @@ void read_check_case(vc_case *handle, CheckCase &input);
 // stretching part the points the host receives at that step.
 std::vector<double> part_points_at(const CheckPart &part, int step);
 
+// x placed: rotation x + translation.
+void place_point(const Placement &p, const double *x, double *out);
+// The box lo..hi placed, widened along the axes to hold it.
+void place_box(const Placement &p, const double *lo, const double *hi, double *placed_lo, double *placed_hi);
+// The distance between two boxes (0 when they overlap).
+double box_gap(const double *lo0, const double *hi0, const double *lo1, const double *hi1);
+
 // The surface file's name within the case folder.
 std::string surface_file_name(const CheckCase &input);
 

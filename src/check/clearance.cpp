@@ -135,16 +135,6 @@ void show_step(Body &body, int step)
     model_of(body);
 }
 
-double box_gap(const double *lo0, const double *hi0, const double *lo1, const double *hi1)
-{
-    double gap = 0;
-    for (int i = 0; i < 3; ++i) {
-        const double g = std::max({lo0[i] - hi1[i], lo1[i] - hi0[i], 0.0});
-        gap += g * g;
-    }
-    return std::sqrt(gap);
-}
-
 // A stretching part at the step as only those of its triangles whose boxes
 // come within `reach` of the box lo..hi: a part that stretches is rebuilt
 // at every step it is queried, and only a few of its triangles come near
@@ -239,16 +229,7 @@ void placed_box(const Body &body, int step, double *lo, double *hi)
             }
         return;
     }
-    const Placement &p = placement(body, step);
-    for (int i = 0; i < 3; ++i) {
-        double centre = p.translation[i], half = 0;
-        for (int k = 0; k < 3; ++k) {
-            centre += p.rotation[3 * i + k] * 0.5 * (body.lo[k] + body.hi[k]);
-            half += std::fabs(p.rotation[3 * i + k]) * 0.5 * (body.hi[k] - body.lo[k]);
-        }
-        lo[i] = centre - half;
-        hi[i] = centre + half;
-    }
+    place_box(placement(body, step), body.lo, body.hi, lo, hi);
 }
 
 

@@ -53,36 +53,19 @@ Placement relative(const Placement &a, const Placement &b)
     return r;
 }
 
-void place(const Placement &p, const double *x, double *out)
-{
-    for (int i = 0; i < 3; ++i)
-        out[i] = p.rotation[3 * i] * x[0] + p.rotation[3 * i + 1] * x[1] + p.rotation[3 * i + 2] * x[2] +
-                 p.translation[i];
-}
-
 struct Search {
     const MeshTree &a, &b;
     Placement to_a;          // b's frame into a's
-    double magnitude[9];     // |to_a.rotation|, to place b's boxes
     double best, enough;
     fcl::Vector3d near_a, near_b;  // in a's frame
     bool found = false;
 
-    // The gap between a's node and b's node placed in a's frame (b's box
-    // widened to hold it as placed).
+    // The gap between a's node and b's node placed in a's frame.
     double gap(const MeshTree::Node &x, const MeshTree::Node &y) const
     {
-        double sum = 0;
-        for (int i = 0; i < 3; ++i) {
-            double centre = to_a.translation[i], half = 0;
-            for (int k = 0; k < 3; ++k) {
-                centre += to_a.rotation[3 * i + k] * 0.5 * (y.lo[k] + y.hi[k]);
-                half += magnitude[3 * i + k] * 0.5 * (y.hi[k] - y.lo[k]);
-            }
-            const double g = std::max({x.lo[i] - (centre + half), (centre - half) - x.hi[i], 0.0});
-            sum += g * g;
-        }
-        return std::sqrt(sum);
+        double lo[3], hi[3];
+        place_box(to_a, y.lo, y.hi, lo, hi);
+        return box_gap(x.lo, x.hi, lo, hi);
     }
 
     // The triangles of two leaves, b's placed in a's frame; a pair whose
@@ -93,7 +76,7 @@ struct Search {
         for (int v = 0; v < y.count; ++v)
             for (int c = 0; c < 3; ++c) {
                 double q[3];
-                place(to_a, &b.points[3 * static_cast<std::size_t>(b.corners[static_cast<std::size_t>(3 * (y.first + v) + c)])], q);
+                place_point(to_a, &b.points[3 * static_cast<std::size_t>(b.corners[static_cast<std::size_t>(3 * (y.first + v) + c)])], q);
                 t[v][c] = fcl::Vector3d(q[0], q[1], q[2]);
             }
         for (int u = x.first; u < x.first + x.count; ++u) {
@@ -234,15 +217,13 @@ double tree_distance(const MeshTree &a, const Placement &pa, const MeshTree &b, 
 {
     if (a.nodes.empty() || b.nodes.empty())
         return upper;
-    Search search{a, b, relative(pa, pb), {}, upper, enough, {}, {}};
-    for (int i = 0; i < 9; ++i)
-        search.magnitude[i] = std::fabs(search.to_a.rotation[i]);
+    Search search{a, b, relative(pa, pb), upper, enough, {}, {}};
     search.run();
     if (search.found && points) {
         const double pa_local[3] = {search.near_a[0], search.near_a[1], search.near_a[2]};
         const double pb_local[3] = {search.near_b[0], search.near_b[1], search.near_b[2]};
-        place(pa, pa_local, points);
-        place(pa, pb_local, points + 3);
+        place_point(pa, pa_local, points);
+        place_point(pa, pb_local, points + 3);
     }
     return search.found ? search.best : upper;
 }
