@@ -3,7 +3,9 @@
 // of the check adds its results to one CheckReport.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -109,11 +111,37 @@ void read_check_case(vc_case *handle, CheckCase &input);
 std::vector<double> part_points_at(const CheckPart &part, int step);
 
 // x placed: rotation x + translation.
-void place_point(const Placement &p, const double *x, double *out);
+inline void place_point(const Placement &p, const double *x, double *out)
+{
+    for (int i = 0; i < 3; ++i)
+        out[i] = p.rotation[3 * i] * x[0] + p.rotation[3 * i + 1] * x[1] + p.rotation[3 * i + 2] * x[2] +
+                 p.translation[i];
+}
+
 // The box lo..hi placed, widened along the axes to hold it.
-void place_box(const Placement &p, const double *lo, const double *hi, double *placed_lo, double *placed_hi);
+inline void place_box(const Placement &p, const double *lo, const double *hi, double *placed_lo, double *placed_hi)
+{
+    for (int i = 0; i < 3; ++i) {
+        double centre = p.translation[i], half = 0;
+        for (int k = 0; k < 3; ++k) {
+            centre += p.rotation[3 * i + k] * 0.5 * (lo[k] + hi[k]);
+            half += std::fabs(p.rotation[3 * i + k]) * 0.5 * (hi[k] - lo[k]);
+        }
+        placed_lo[i] = centre - half;
+        placed_hi[i] = centre + half;
+    }
+}
+
 // The distance between two boxes (0 when they overlap).
-double box_gap(const double *lo0, const double *hi0, const double *lo1, const double *hi1);
+inline double box_gap(const double *lo0, const double *hi0, const double *lo1, const double *hi1)
+{
+    double gap = 0;
+    for (int i = 0; i < 3; ++i) {
+        const double g = std::max({lo0[i] - hi1[i], lo1[i] - hi0[i], 0.0});
+        gap += g * g;
+    }
+    return std::sqrt(gap);
+}
 
 // The surface file's name within the case folder.
 std::string surface_file_name(const CheckCase &input);

@@ -162,36 +162,6 @@ std::vector<double> part_points_at(const CheckPart &part, int step)
     return out;
 }
 
-void place_point(const Placement &p, const double *x, double *out)
-{
-    for (int i = 0; i < 3; ++i)
-        out[i] = p.rotation[3 * i] * x[0] + p.rotation[3 * i + 1] * x[1] + p.rotation[3 * i + 2] * x[2] +
-                 p.translation[i];
-}
-
-void place_box(const Placement &p, const double *lo, const double *hi, double *placed_lo, double *placed_hi)
-{
-    for (int i = 0; i < 3; ++i) {
-        double centre = p.translation[i], half = 0;
-        for (int k = 0; k < 3; ++k) {
-            centre += p.rotation[3 * i + k] * 0.5 * (lo[k] + hi[k]);
-            half += std::fabs(p.rotation[3 * i + k]) * 0.5 * (hi[k] - lo[k]);
-        }
-        placed_lo[i] = centre - half;
-        placed_hi[i] = centre + half;
-    }
-}
-
-double box_gap(const double *lo0, const double *hi0, const double *lo1, const double *hi1)
-{
-    double gap = 0;
-    for (int i = 0; i < 3; ++i) {
-        const double g = std::max({lo0[i] - hi1[i], lo1[i] - hi0[i], 0.0});
-        gap += g * g;
-    }
-    return std::sqrt(gap);
-}
-
 std::string quote_triangle(const CheckPart &part, int t)
 {
     char text[256];

@@ -52,13 +52,20 @@ void cache_steps(const CheckCase &input, Body &body)
     for (std::size_t i = 0; i < marked.size(); ++i)
         if (marked[i])
             body.used.push_back(i);
+    // Where each used point's coordinates come from: its place at the
+    // first step, or its slot among the part's moving points.
+    const CheckPart &part = *body.part;
+    std::vector<long> slot(part.points.size() / 3, -1);
+    for (std::size_t k = 0; k < part.moving.size(); ++k)
+        slot[part.moving[k]] = static_cast<long>(k);
     auto at_steps = std::make_shared<std::vector<double>>();
     at_steps->reserve(3 * body.used.size() * static_cast<std::size_t>(input.steps));
-    for (int s = 0; s < input.steps; ++s) {
-        const std::vector<double> at = part_points_at(*body.part, s);
-        for (std::size_t i : body.used)
-            at_steps->insert(at_steps->end(), &at[3 * i], &at[3 * i] + 3);
-    }
+    for (std::size_t s = 0; s < static_cast<std::size_t>(input.steps); ++s)
+        for (std::size_t i : body.used) {
+            const double *at = slot[i] < 0 ? &part.points[3 * i]
+                                           : &part.moving_at[3 * (s * part.moving.size() + static_cast<std::size_t>(slot[i]))];
+            at_steps->insert(at_steps->end(), at, at + 3);
+        }
     body.at_steps = std::move(at_steps);
 }
 

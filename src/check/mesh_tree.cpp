@@ -1,7 +1,6 @@
 #include "check/mesh_tree.h"
 
 #include <algorithm>
-#include <numeric>
 #include <utility>
 
 #include <fcl/narrowphase/detail/primitive_shape_algorithm/triangle_distance.h>
@@ -162,14 +161,20 @@ MeshTree make_tree(std::vector<double> points, const std::vector<int> &corners)
     const int triangles = static_cast<int>(corners.size() / 3);
     if (triangles == 0)
         return tree;
-    std::vector<double> centre(3 * static_cast<std::size_t>(triangles));
-    for (std::size_t t = 0; t < centre.size() / 3; ++t)
+    // Each triangle's centre beside its number, so that the splits move
+    // them together.
+    struct Item {
+        double centre[3];
+        int triangle;
+    };
+    std::vector<Item> items(static_cast<std::size_t>(triangles));
+    for (std::size_t t = 0; t < items.size(); ++t) {
+        items[t].triangle = static_cast<int>(t);
         for (std::size_t k = 0; k < 3; ++k)
-            centre[3 * t + k] = (tree.points[3 * static_cast<std::size_t>(corners[3 * t]) + k] +
-                                 tree.points[3 * static_cast<std::size_t>(corners[3 * t + 1]) + k] +
-                                 tree.points[3 * static_cast<std::size_t>(corners[3 * t + 2]) + k]) / 3.0;
-    std::vector<int> order(static_cast<std::size_t>(triangles));
-    std::iota(order.begin(), order.end(), 0);
+            items[t].centre[k] = (tree.points[3 * static_cast<std::size_t>(corners[3 * t]) + k] +
+                                  tree.points[3 * static_cast<std::size_t>(corners[3 * t + 1]) + k] +
+                                  tree.points[3 * static_cast<std::size_t>(corners[3 * t + 2]) + k]) / 3.0;
+    }
     tree.nodes.reserve(2 * static_cast<std::size_t>(triangles / leaf_size + 1));
     tree.nodes.emplace_back();
     tree.nodes[0].count = triangles;
@@ -180,20 +185,18 @@ MeshTree make_tree(std::vector<double> points, const std::vector<int> &corners)
         if (count <= leaf_size)
             continue;
         double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-        for (int i = first; i < first + count; ++i)
+        const auto begin = items.begin() + first, end = begin + count;
+        for (auto item = begin; item != end; ++item)
             for (std::size_t k = 0; k < 3; ++k) {
-                lo[k] = std::min(lo[k], centre[3 * static_cast<std::size_t>(order[static_cast<std::size_t>(i)]) + k]);
-                hi[k] = std::max(hi[k], centre[3 * static_cast<std::size_t>(order[static_cast<std::size_t>(i)]) + k]);
+                lo[k] = std::min(lo[k], item->centre[k]);
+                hi[k] = std::max(hi[k], item->centre[k]);
             }
         const std::size_t axis = hi[0] - lo[0] >= std::max(hi[1] - lo[1], hi[2] - lo[2]) ? 0
                                  : hi[1] - lo[1] >= hi[2] - lo[2]                       ? 1
                                                                                          : 2;
         const int half = count / 2;
-        std::nth_element(order.begin() + first, order.begin() + first + half, order.begin() + first + count,
-                         [&](int u, int v) {
-                             return centre[3 * static_cast<std::size_t>(u) + axis] <
-                                    centre[3 * static_cast<std::size_t>(v) + axis];
-                         });
+        std::nth_element(begin, begin + half, end,
+                         [axis](const Item &u, const Item &v) { return u.centre[axis] < v.centre[axis]; });
         const int child = static_cast<int>(tree.nodes.size());
         tree.nodes[n].count = 0;
         tree.nodes[n].child = child;
@@ -205,8 +208,8 @@ MeshTree make_tree(std::vector<double> points, const std::vector<int> &corners)
         tree.nodes.back().count = count - half;
     }
     tree.corners.resize(corners.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        std::copy_n(&corners[3 * static_cast<std::size_t>(order[i])], 3, &tree.corners[3 * i]);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        std::copy_n(&corners[3 * static_cast<std::size_t>(items[i].triangle)], 3, &tree.corners[3 * i]);
     for (std::size_t n = tree.nodes.size(); n-- > 0;)
         fit(tree, tree.nodes[n]);
     return tree;
