@@ -12,6 +12,8 @@ timings find them in the file cache:
   reader first build  opening the case with the case package (the reader
                       builds every part at the first step) and one part's mesh
   check               the whole set-up check, and the time of each of its parts
+                      (the clearances run beside the surface, engine and
+                      plausibility checks, so the parts add up to more)
   growth              the process's peak resident memory above its size
                       before the check
 
@@ -69,8 +71,8 @@ def main():
     print("reader first build:  %.2f s" % build)
     print("whole check:         %.2f s  ratio %.2f (target <= 10)" % (check, ratio))
     for part, seconds in result["timings"].items():
-        print("  %-18s %.2f s" % (part, seconds))
-    print("  busiest pairs (exact distance, collision, between-step queries):")
+        print("  %-18s %.2f s%s" % (part, seconds, "  (on two threads, beside the three below)" if part == "clearances" else ""))
+    print("  busiest pairs (exact distance, touch, sweep and between-step queries):")
     busiest = sorted(zip(result["queries"], result["clearances"]), key=lambda q: -sum(q[0]))[:5]
     for queries, pair in busiest:
         print("    %-40s %5d %5d %5d" % ((" / ".join(pair["parts"]),) + tuple(queries)))
