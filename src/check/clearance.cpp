@@ -191,6 +191,18 @@ Placement blended(const Placement &from, const Placement &to, double t)
     return p;
 }
 
+// How far any point of a part that does not stretch can be between two
+// placements.
+double movement(const Body &b, const Placement &p, const Placement &q)
+{
+    double rotation = 0, shift = 0;
+    for (int i = 0; i < 9; ++i)
+        rotation += (p.rotation[i] - q.rotation[i]) * (p.rotation[i] - q.rotation[i]);
+    for (int i = 0; i < 3; ++i)
+        shift += (p.translation[i] - q.translation[i]) * (p.translation[i] - q.translation[i]);
+    return std::sqrt(rotation) * b.radius + std::sqrt(shift);
+}
+
 // How far any point of the part can be between its placements at two steps.
 double movement(const Body &b, int s, int j)
 {
@@ -202,13 +214,7 @@ double movement(const Body &b, int s, int j)
         }
         return farthest;
     }
-    const Placement &p = placement(b, s), &q = placement(b, j);
-    double rotation = 0, shift = 0;
-    for (int i = 0; i < 9; ++i)
-        rotation += (p.rotation[i] - q.rotation[i]) * (p.rotation[i] - q.rotation[i]);
-    for (int i = 0; i < 3; ++i)
-        shift += (p.translation[i] - q.translation[i]) * (p.translation[i] - q.translation[i]);
-    return std::sqrt(rotation) * b.radius + std::sqrt(shift);
+    return movement(b, placement(b, s), placement(b, j));
 }
 
 bool at_rest(const Body &b, int step)
@@ -399,19 +405,20 @@ struct PairRun {
         show_step(b, step);
         return touch(placement(a, step), placement(b, step));
     }
-    // Whether the straight blend from step f to step g brings the parts
-    // together: advance by the distance over the speed bound until they
-    // touch or the blend ends.
-    bool touches_between(int f, int g)
+    // Whether the straight blend from placements fa, fb to ga, gb brings the
+    // parts together (none stretches): advance by the distance over the
+    // speed bound until they touch or the blend ends. `apart` is a lower
+    // bound of the distance at one end or the other.
+    bool touches_between(const Placement &fa, const Placement &ga, const Placement &fb, const Placement &gb,
+                         double apart)
     {
-        const double speed = movement(a, f, g) + movement(b, f, g);
-        if (!(speed > 0) || std::isinf(speed))
+        const double speed = movement(a, fa, ga) + movement(b, fb, gb);
+        if (!(speed > 0) || std::isinf(speed) || speed < apart)
             return false;
         double t = 0;
         for (int i = 0; i < 1000; ++i) {
             ++out.sweep_queries;
-            const double d = distance(blended(placement(a, f), placement(a, g), t),
-                                      blended(placement(b, f), placement(b, g), t), nullptr);
+            const double d = distance(blended(fa, ga, t), blended(fb, gb, t), nullptr);
             if (d <= tolerance)
                 return true;
             t += d / speed;
@@ -519,13 +526,19 @@ struct PairRun {
                         free = -1, beyond = false;
                     continue;
                 }
-                if (free >= 0) {
-                    const double reach = movement(a, free, s) + movement(b, free, s);
-                    const double gap = std::max(out.distance[static_cast<std::size_t>(free)],
-                                                out.distance[static_cast<std::size_t>(s)]);
-                    if (reach >= gap && touches_between(free, s))
-                        beyond = !beyond;
-                }
+                // Each passage from the step before puts one part beyond the
+                // other, or back. The first step is reached from where both
+                // rest (as the surface file draws them, apart), unless they
+                // rest in a seat: leaving it passes through nothing.
+                const Placement rest;
+                const bool passes =
+                    free >= 0 ? touches_between(placement(a, free), placement(a, s), placement(b, free), placement(b, s),
+                                                std::max(out.distance[static_cast<std::size_t>(free)],
+                                                         out.distance[static_cast<std::size_t>(s)]))
+                              : !out.seated && touches_between(rest, placement(a, s), rest, placement(b, s),
+                                                               out.distance[static_cast<std::size_t>(s)]);
+                if (passes)
+                    beyond = !beyond;
                 contact[static_cast<std::size_t>(s)] = beyond;
                 free = s;
             }
