@@ -60,12 +60,13 @@ void cache_steps(const CheckCase &input, Body &body)
         slot[part.moving[k]] = static_cast<long>(k);
     auto at_steps = std::make_shared<std::vector<double>>();
     at_steps->reserve(3 * body.used.size() * static_cast<std::size_t>(input.steps));
-    for (std::size_t s = 0; s < static_cast<std::size_t>(input.steps); ++s)
+    for (std::size_t s = 0; s < static_cast<std::size_t>(input.steps); ++s) {
+        const double *moved = part.moving_at.data() + 3 * s * part.moving.size();
         for (std::size_t i : body.used) {
-            const double *at = slot[i] < 0 ? &part.points[3 * i]
-                                           : &part.moving_at[3 * (s * part.moving.size() + static_cast<std::size_t>(slot[i]))];
+            const double *at = slot[i] < 0 ? &part.points[3 * i] : moved + 3 * slot[i];
             at_steps->insert(at_steps->end(), at, at + 3);
         }
+    }
     body.at_steps = std::move(at_steps);
 }
 

@@ -9,6 +9,12 @@ namespace {
 
 constexpr int leaf_size = 4;
 
+// The point at corner c of triangle t of the tree.
+const double *corner(const MeshTree &tree, int t, int c)
+{
+    return &tree.points[3 * static_cast<std::size_t>(tree.corners[static_cast<std::size_t>(3 * t + c)])];
+}
+
 // The box of the triangles a node holds, or of its children's boxes.
 void fit(MeshTree &tree, MeshTree::Node &node)
 {
@@ -27,10 +33,9 @@ void fit(MeshTree &tree, MeshTree::Node &node)
             widen(tree.nodes[static_cast<std::size_t>(c)].lo, tree.nodes[static_cast<std::size_t>(c)].hi);
         return;
     }
-    for (int corner = 3 * node.first; corner < 3 * (node.first + node.count); ++corner) {
-        const double *p = &tree.points[3 * static_cast<std::size_t>(tree.corners[static_cast<std::size_t>(corner)])];
-        widen(p, p);
-    }
+    for (int t = node.first; t < node.first + node.count; ++t)
+        for (int c = 0; c < 3; ++c)
+            widen(corner(tree, t, c), corner(tree, t, c));
 }
 
 // The placement that takes b's frame into a's: a^-1 b.
@@ -75,16 +80,15 @@ struct Search {
         for (int v = 0; v < y.count; ++v)
             for (int c = 0; c < 3; ++c) {
                 double q[3];
-                place_point(to_a, &b.points[3 * static_cast<std::size_t>(b.corners[static_cast<std::size_t>(3 * (y.first + v) + c)])], q);
+                place_point(to_a, corner(b, y.first + v, c), q);
                 t[v][c] = fcl::Vector3d(q[0], q[1], q[2]);
             }
         for (int u = x.first; u < x.first + x.count; ++u) {
             fcl::Vector3d s[3];
-            for (int c = 0; c < 3; ++c) {
-                const double *p = &a.points[3 * static_cast<std::size_t>(a.corners[static_cast<std::size_t>(3 * u + c)])];
-                s[c] = fcl::Vector3d(p[0], p[1], p[2]);
-            }
-            const fcl::Vector3d slo = s[0].cwiseMin(s[1]).cwiseMin(s[2]), shi = s[0].cwiseMax(s[1]).cwiseMax(s[2]);
+            for (int c = 0; c < 3; ++c)
+                s[c] = fcl::Vector3d(corner(a, u, c)[0], corner(a, u, c)[1], corner(a, u, c)[2]);
+            const fcl::Vector3d slo = s[0].cwiseMin(s[1]).cwiseMin(s[2]);
+            const fcl::Vector3d shi = s[0].cwiseMax(s[1]).cwiseMax(s[2]);
             for (int v = 0; v < y.count; ++v) {
                 const fcl::Vector3d tlo = t[v][0].cwiseMin(t[v][1]).cwiseMin(t[v][2]);
                 const fcl::Vector3d thi = t[v][0].cwiseMax(t[v][1]).cwiseMax(t[v][2]);
