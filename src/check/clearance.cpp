@@ -887,9 +887,9 @@ void check_clearances(CheckReport &report)
             next = wanted.size();
         }
     };
-    std::thread helper(work);
+    std::thread second(work);
     work();
-    helper.join();
+    second.join();
     if (failed)
         std::rethrow_exception(failed);
     report.pairs = std::move(pairs);
