@@ -8,6 +8,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "check/check.h"
@@ -177,19 +178,28 @@ VK_API int vk_run(vc_case *handle, double lift_threshold, vk_report **out)
         // only ones to use the case handle and to add findings.
         double clearance_time = 0;
         std::exception_ptr failed;
-        std::thread clearances([&] {
+        auto run_clearances = [&] {
             try {
                 clearance_time = timed([&] { check_clearances(r); });
             } catch (...) {
                 failed = std::current_exception();
             }
-        });
+        };
+        std::thread clearances;
+        try {
+            clearances = std::thread(run_clearances);
+        } catch (const std::system_error &) {
+            // No thread to be had: the clearances run after the rest.
+        }
         try {
             r.timings.emplace_back("surface", timed([&] { check_surface(r); }));
             const std::size_t after_surface = r.findings.size();
             r.timings.emplace_back("engine", timed([&] { check_engine(r, lift_threshold); }));
             r.timings.emplace_back("plausibility", timed([&] { check_plausibility(r); }));
-            clearances.join();
+            if (clearances.joinable())
+                clearances.join();
+            else
+                run_clearances();
             if (failed)
                 std::rethrow_exception(failed);
             // The clearances' findings come after the surface's, as the

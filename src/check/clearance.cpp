@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <numeric>
+#include <system_error>
 #include <thread>
 
 #include <Eigen/Geometry>
@@ -887,9 +888,15 @@ void check_clearances(CheckReport &report)
             next = wanted.size();
         }
     };
-    std::thread second(work);
+    std::thread second;
+    try {
+        second = std::thread(work);
+    } catch (const std::system_error &) {
+        // No second thread to be had: this one takes every pair.
+    }
     work();
-    second.join();
+    if (second.joinable())
+        second.join();
     if (failed)
         std::rethrow_exception(failed);
     report.pairs = std::move(pairs);
