@@ -1,8 +1,9 @@
 // A box hierarchy over a part's triangles, for the least distance between
-// two placed parts. Built in one pass of median splits (a part of a hundred
-// thousand triangles takes milliseconds), so that a part whose points change
-// from step to step can have one made for each step it is queried at. The
-// exact distance between two triangles is the proximity library's.
+// two placed parts. Built by median splits, cheaply (a part of a hundred
+// thousand triangles in about 0.06 s, a few hundred in microseconds), so
+// that a part whose points change from step to step can have one made for
+// each step it is queried at. The exact distance between two triangles is
+// the proximity library's.
 #pragma once
 
 #include <cmath>
