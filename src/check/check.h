@@ -132,6 +132,23 @@ inline void place_box(const Placement &p, const double *lo, const double *hi, do
     }
 }
 
+// A box that holds nothing yet, and a box widened to hold another box (or a
+// point, as the box from it to itself).
+inline void empty_box(double *lo, double *hi)
+{
+    for (int k = 0; k < 3; ++k) {
+        lo[k] = HUGE_VAL;
+        hi[k] = -HUGE_VAL;
+    }
+}
+inline void widen_box(double *lo, double *hi, const double *other_lo, const double *other_hi)
+{
+    for (int k = 0; k < 3; ++k) {
+        lo[k] = std::min(lo[k], other_lo[k]);
+        hi[k] = std::max(hi[k], other_hi[k]);
+    }
+}
+
 // The distance between two boxes (0 when they overlap).
 inline double box_gap(const double *lo0, const double *hi0, const double *lo1, const double *hi1)
 {

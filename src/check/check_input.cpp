@@ -136,12 +136,11 @@ void read_check_case(vc_case *h, CheckCase &input)
         if (info.kind == VC_KIND_SURFACE && info.triangle_count > 0)
             read_part(input, p, info);
     }
-    double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    double lo[3], hi[3];
+    empty_box(lo, hi);
     for (const CheckPart &part : input.parts)
-        for (std::size_t i = 0; i < part.points.size(); ++i) {
-            lo[i % 3] = std::min(lo[i % 3], part.points[i]);
-            hi[i % 3] = std::max(hi[i % 3], part.points[i]);
-        }
+        for (std::size_t i = 0; i < part.points.size(); i += 3)
+            widen_box(lo, hi, &part.points[i], &part.points[i]);
     if (lo[0] <= hi[0])
         input.size = std::max(std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]), 1e-12);
 }

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cmath>
 #include <exception>
-#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -76,6 +75,13 @@ const double *cached(const Body &body, int step, std::size_t k)
     return &(*body.at_steps)[3 * (static_cast<std::size_t>(step) * body.used.size() + k)];
 }
 
+// A stretching part's points at the step: x, y, z of each point its
+// triangles use.
+std::vector<double> step_points(const Body &body, int step)
+{
+    return std::vector<double>(cached(body, step, 0), cached(body, step, 0) + 3 * body.used.size());
+}
+
 // The part's triangles for the proximity library: into its points, or for a
 // stretching part into the points its triangles use.
 void fill_triangles(Body &body)
@@ -108,10 +114,7 @@ const MeshTree &model_of(Body &body)
     if (body.model)
         return *body.model;
     fill_triangles(body);
-    std::vector<double> xyz(3 * body.used.size());
-    for (std::size_t k = 0; k < body.used.size(); ++k)
-        std::copy_n(cached(body, body.shown_step, k), 3, &xyz[3 * k]);
-    body.model = std::make_shared<MeshTree>(make_tree(std::move(xyz), body.triangles));
+    body.model = std::make_shared<MeshTree>(make_tree(step_points(body, body.shown_step), body.triangles));
     return *body.model;
 }
 
@@ -119,16 +122,10 @@ Body make_body(const CheckPart &part)
 {
     Body body;
     body.part = &part;
-    for (int k = 0; k < 3; ++k) {
-        body.lo[k] = HUGE_VAL;
-        body.hi[k] = -HUGE_VAL;
-    }
+    empty_box(body.lo, body.hi);
     for (std::size_t i = 0; i < part.points.size(); i += 3) {
         body.radius = std::max(body.radius, std::hypot(part.points[i], part.points[i + 1], part.points[i + 2]));
-        for (int k = 0; k < 3; ++k) {
-            body.lo[k] = std::min(body.lo[k], part.points[i + static_cast<std::size_t>(k)]);
-            body.hi[k] = std::max(body.hi[k], part.points[i + static_cast<std::size_t>(k)]);
-        }
+        widen_box(body.lo, body.hi, &part.points[i], &part.points[i]);
     }
     return body;
 }
@@ -157,12 +154,12 @@ double show_near(Body &body, int step, const double *lo, const double *hi, doubl
     double left_out = HUGE_VAL;
     std::vector<int> near;
     for (std::size_t t = 0; t < body.triangles.size(); t += 3) {
-        double tlo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, thi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-        for (std::size_t c = t; c < t + 3; ++c)
-            for (int k = 0; k < 3; ++k) {
-                tlo[k] = std::min(tlo[k], cached(body, step, static_cast<std::size_t>(body.triangles[c]))[k]);
-                thi[k] = std::max(thi[k], cached(body, step, static_cast<std::size_t>(body.triangles[c]))[k]);
-            }
+        double tlo[3], thi[3];
+        empty_box(tlo, thi);
+        for (std::size_t c = t; c < t + 3; ++c) {
+            const double *at = cached(body, step, static_cast<std::size_t>(body.triangles[c]));
+            widen_box(tlo, thi, at, at);
+        }
         const double gap = box_gap(tlo, thi, lo, hi);
         if (gap <= reach)
             near.insert(near.end(), &body.triangles[t], &body.triangles[t] + 3);
@@ -170,8 +167,7 @@ double show_near(Body &body, int step, const double *lo, const double *hi, doubl
             left_out = std::min(left_out, gap);
     }
     if (!near.empty())
-        body.model = std::make_shared<MeshTree>(
-            make_tree(std::vector<double>(cached(body, step, 0), cached(body, step, 0) + 3 * body.used.size()), near));
+        body.model = std::make_shared<MeshTree>(make_tree(step_points(body, step), near));
     return left_out;
 }
 
@@ -233,15 +229,9 @@ bool at_rest(const Body &b, int step)
 void placed_box(const Body &body, int step, double *lo, double *hi)
 {
     if (body.part->stretches) {
-        for (int i = 0; i < 3; ++i) {
-            lo[i] = HUGE_VAL;
-            hi[i] = -HUGE_VAL;
-        }
+        empty_box(lo, hi);
         for (std::size_t k = 0; k < body.used.size(); ++k)
-            for (int i = 0; i < 3; ++i) {
-                lo[i] = std::min(lo[i], cached(body, step, k)[i]);
-                hi[i] = std::max(hi[i], cached(body, step, k)[i]);
-            }
+            widen_box(lo, hi, cached(body, step, k), cached(body, step, k));
         return;
     }
     place_box(placement(body, step), body.lo, body.hi, lo, hi);
@@ -582,24 +572,16 @@ NearPart near_triangles(const CheckCase &input, const Body &still, const Body &m
     placed_box(mover, 0, reach_lo, reach_hi);
     for (int s = 1; s < input.steps; ++s) {
         placed_box(mover, s, lo, hi);
-        for (int k = 0; k < 3; ++k) {
-            reach_lo[k] = std::min(reach_lo[k], lo[k]);
-            reach_hi[k] = std::max(reach_hi[k], hi[k]);
-        }
+        widen_box(reach_lo, reach_hi, lo, hi);
     }
     const CheckPart &part = *still.part;
     std::vector<double> gaps(part.triangles.size() / 3);
     for (std::size_t t = 0; t < gaps.size(); ++t) {
-        for (int k = 0; k < 3; ++k) {
-            lo[k] = HUGE_VAL;
-            hi[k] = -HUGE_VAL;
+        empty_box(lo, hi);
+        for (std::size_t c = 3 * t; c < 3 * t + 3; ++c) {
+            const double *x = &part.points[3 * static_cast<std::size_t>(part.triangles[c])];
+            widen_box(lo, hi, x, x);
         }
-        for (std::size_t c = 3 * t; c < 3 * t + 3; ++c)
-            for (std::size_t k = 0; k < 3; ++k) {
-                const double x = part.points[3 * static_cast<std::size_t>(part.triangles[c]) + k];
-                lo[k] = std::min(lo[k], x);
-                hi[k] = std::max(hi[k], x);
-            }
         gaps[t] = box_gap(lo, hi, reach_lo, reach_hi);
     }
     NearPart near{part, HUGE_VAL};
@@ -650,12 +632,10 @@ bool pieces_larger_than(Body &body, double length)
         std::map<std::size_t, std::array<double, 6>> boxes;
         for (int corner : part.triangles) {
             const std::size_t i = static_cast<std::size_t>(corner);
-            auto box = boxes.emplace(find(i), std::array<double, 6>{HUGE_VAL, HUGE_VAL, HUGE_VAL, -HUGE_VAL,
-                                                                    -HUGE_VAL, -HUGE_VAL}).first;
-            for (std::size_t k = 0; k < 3; ++k) {
-                box->second[k] = std::min(box->second[k], part.points[3 * i + k]);
-                box->second[3 + k] = std::max(box->second[3 + k], part.points[3 * i + k]);
-            }
+            const auto [box, fresh] = boxes.try_emplace(find(i));
+            if (fresh)
+                empty_box(box->second.data(), box->second.data() + 3);
+            widen_box(box->second.data(), box->second.data() + 3, &part.points[3 * i], &part.points[3 * i]);
         }
         body.smallest_piece = HUGE_VAL;
         for (const auto &box : boxes)

@@ -171,12 +171,10 @@ void check_engine(CheckReport &report, double lift_threshold)
     e.bore_measured = width(*piston);
     if (const CheckPart *liner = part_with_role(input, VC_ROLE_LINER))
         e.liner_bore = width(*liner);
-    double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    double lo[3], hi[3];
+    empty_box(lo, hi);
     for (const Placement &p : piston->placements)
-        for (int k = 0; k < 3; ++k) {
-            lo[k] = std::min(lo[k], p.translation[k]);
-            hi[k] = std::max(hi[k], p.translation[k]);
-        }
+        widen_box(lo, hi, p.translation, p.translation);
     e.travel = std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]);
     compare(report, "engine-bore", "The piston's width", e.bore_measured, input.bore, "engine.in",
             "Make the piston's diameter in the surface file and the bore of engine.in agree (both in metres).");

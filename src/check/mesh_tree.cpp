@@ -18,24 +18,16 @@ const double *corner(const MeshTree &tree, int t, int c)
 // The box of the triangles a node holds, or of its children's boxes.
 void fit(MeshTree &tree, MeshTree::Node &node)
 {
-    for (int k = 0; k < 3; ++k) {
-        node.lo[k] = HUGE_VAL;
-        node.hi[k] = -HUGE_VAL;
-    }
-    auto widen = [&](const double *lo, const double *hi) {
-        for (int k = 0; k < 3; ++k) {
-            node.lo[k] = std::min(node.lo[k], lo[k]);
-            node.hi[k] = std::max(node.hi[k], hi[k]);
-        }
-    };
+    empty_box(node.lo, node.hi);
     if (node.count == 0) {
         for (int c = node.child; c <= node.child + 1; ++c)
-            widen(tree.nodes[static_cast<std::size_t>(c)].lo, tree.nodes[static_cast<std::size_t>(c)].hi);
+            widen_box(node.lo, node.hi, tree.nodes[static_cast<std::size_t>(c)].lo,
+                      tree.nodes[static_cast<std::size_t>(c)].hi);
         return;
     }
     for (int t = node.first; t < node.first + node.count; ++t)
         for (int c = 0; c < 3; ++c)
-            widen(corner(tree, t, c), corner(tree, t, c));
+            widen_box(node.lo, node.hi, corner(tree, t, c), corner(tree, t, c));
 }
 
 // The placement that takes b's frame into a's: a^-1 b.
@@ -188,13 +180,11 @@ MeshTree make_tree(std::vector<double> points, const std::vector<int> &corners)
         const int first = tree.nodes[n].first, count = tree.nodes[n].count;
         if (count <= leaf_size)
             continue;
-        double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+        double lo[3], hi[3];
+        empty_box(lo, hi);
         const auto begin = items.begin() + first, end = begin + count;
         for (auto item = begin; item != end; ++item)
-            for (std::size_t k = 0; k < 3; ++k) {
-                lo[k] = std::min(lo[k], item->centre[k]);
-                hi[k] = std::max(hi[k], item->centre[k]);
-            }
+            widen_box(lo, hi, item->centre, item->centre);
         const std::size_t axis = hi[0] - lo[0] >= std::max(hi[1] - lo[1], hi[2] - lo[2]) ? 0
                                  : hi[1] - lo[1] >= hi[2] - lo[2]                       ? 1
                                                                                          : 2;
